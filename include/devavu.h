@@ -1,0 +1,199 @@
+/*
+ * devavu.h: the C interface of devavu, the common utility library of the
+ * Quorix components.
+ *
+ * Everything that crosses the library boundary is declared here: the exported
+ * functions and the plain records that components and the product libraries
+ * read and write directly. The header compiles as C99 and as C++.
+ *
+ * Layouts: on a 32-bit target every record has the documented size and field
+ * offsets (TraceAnchor 80 bytes, LogRequest 104, TraceEntry 12). On a 64-bit
+ * target the same field order holds and words that carry addresses widen to
+ * pointer size (DvWord).
+ */
+#ifndef DEVAVU_H
+#define DEVAVU_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(DEVAVU_BUILDING)
+#    define DEVAVU_API __declspec(dllexport)
+#  else
+#    define DEVAVU_API __declspec(dllimport)
+#  endif
+#  define DEVAVU_STDCALL __stdcall
+#else
+#  define DEVAVU_API __attribute__((visibility("default")))
+#  define DEVAVU_STDCALL
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* A request word: 32 bits on a 32-bit target, pointer-sized elsewhere, so
+ * that a word can carry an address. */
+typedef uintptr_t DvWord;
+
+/* ------------------------------------------------------------------------ */
+/* Requests to the trace library                                             */
+/* ------------------------------------------------------------------------ */
+
+enum {
+  LOGREQ_ATTACH = 0,
+  LOGREQ_TRACE = 1,
+  LOGREQ_ERROR = 2,
+  LOGREQ_DETACH = 4
+};
+
+#define LOGREQ_WORDS 26
+
+/* Attach (type 0) and detach (type 4). The caller sends the component name in
+ * word 0; the trace library answers an attach in the same block. */
+typedef struct LogAttachRequest {
+  const char *component_name;  /* word 0 */
+  DvWord error_id_base;        /* word 1, reply: the component's error identifier base */
+  uint8_t *trace_flags;        /* word 2, reply: the component's trace flags byte, or null */
+  DvWord attach_word;          /* word 3, reply: kept in the anchor for the component */
+} LogAttachRequest;
+
+/* Trace record (type 1). */
+typedef struct LogTraceRequest {
+  const char *label;           /* word 0: one of the anchor's labels */
+  const char *component_name;  /* word 1 */
+  const char *text;            /* word 2: a line of text, or null */
+  const void *data;            /* word 3: an area dumped with the record, or null */
+  DvWord length;               /* word 4: the data length (16 bits widened) */
+} LogTraceRequest;
+
+/* Error record (type 2). */
+typedef struct LogErrorRequest {
+  const char *component_name;  /* offset 0 */
+  uint32_t error_id;           /* offset 4: error identifier base + site constant */
+  DvWord object;               /* offset 8: an object of the caller's */
+  uint16_t log_option;         /* offset 12 */
+  uint32_t msg_no;             /* offset 16: the number inside msg_id */
+  uint32_t code;               /* offset 20 */
+  uint16_t data_length;        /* offset 24: 0 with data means a terminated text */
+  const void *data;            /* offset 28 */
+  const char *msg_id;          /* offset 32: for example "QRX0002E" */
+  DvWord extra[2];             /* offsets 36 and 40 */
+} LogErrorRequest;
+
+/* The block handed to the trace library's entry point: 26 words, zeroed by
+ * the sender before it fills the view of its request type. */
+typedef union LogRequest {
+  DvWord word[LOGREQ_WORDS];
+  LogAttachRequest attach;
+  LogTraceRequest trace;
+  LogErrorRequest error;
+} LogRequest;
+
+/* The trace library's entry point, LOGFACILITIESEP(type, request). 0 = done. */
+typedef int32_t(DEVAVU_STDCALL *LogFacilitiesEntry)(uint32_t type, LogRequest *request);
+
+/* Bits of a trace flags byte. */
+#define QX_TRACE_ON 0x40u        /* write trace records */
+#define QX_TRACE_ERRORS 0x80u    /* trace error records (0x40 does too) */
+
+/* ------------------------------------------------------------------------ */
+/* Trace anchor and trace entry                                              */
+/* ------------------------------------------------------------------------ */
+
+/* One per component. Components read the labels and test *trace_flags
+ * directly, so the layout is fixed. */
+typedef struct TraceAnchor {
+  uint8_t local_flags;            /*  0: the anchor's own flags byte, 0 */
+  uint8_t reserved_1[3];
+  uint8_t *trace_flags;           /*  4: the flags byte that decides what is traced */
+  const char *send_label;         /*  8: "<==SEND=====" */
+  const char *recv_label;         /* 12: "===RECV====>" */
+  const char *func_call_label;    /* 16: "FUNC CALL" */
+  const char *func_ret_label;     /* 20: "FUNC RET" */
+  const char *thread_start_label; /* 24: "THRD START" */
+  const char *prov_call_label;    /* 28: "PROV CALL   " */
+  const char *prov_ret_label;     /* 32: "PROV RET    " */
+  const char *recv_dg_label;      /* 36: "===RECV=DG=>" */
+  const char *send_dg_label;      /* 40: "<==SEND=DG==" */
+  const char *error_label;        /* 44: "***ERROR***" */
+  uint32_t reserved_48;
+  uint32_t reserved_52;
+  uint32_t error_id_base;         /* 56: from the attach reply */
+  LogFacilitiesEntry log_entry;   /* 60: null while not attached */
+  uint32_t reserved_64;
+  const char *debug_info_label;   /* 68: "DEBUG INFO " */
+  const char *component_name;     /* 72: filled by the component */
+  DvWord attach_word;             /* 76: third reply word of the attach */
+} TraceAnchor;
+
+/* Names the trace library of an attachment. */
+typedef struct TraceEntry {
+  char *module_name;   /* from MEMGET; released by the detach */
+  char *entry_name;    /* from MEMGET; released by the detach */
+  void *module_handle; /* written when the module is loaded */
+} TraceEntry;
+
+/* ------------------------------------------------------------------------ */
+/* Library lifecycle                                                         */
+/* ------------------------------------------------------------------------ */
+
+/* Results of the lifecycle exports. */
+#define DV_OK 0
+#define DV_START_FAILED (-1)
+#define DV_UNUSABLE (-10)
+#define DV_UNKNOWN_REQUEST 9
+
+/* Once per process, before anything else: 0, or -1 when start-up failed. */
+DEVAVU_API int16_t devavu_init(void);
+/* Once, after devavu_init: completes the start-up. 0, or -10. */
+DEVAVU_API int16_t devavu_init2(uint16_t mode);
+/* At the end, while no other thread is inside the library. */
+DEVAVU_API void devavu_term(void);
+/* Request 0 writes the four bytes 1, 0, 0, 0 to out; 255 is accepted and
+ * writes nothing; any other request gives 9. -10 when unusable. */
+DEVAVU_API int16_t devavu(uint16_t request, uint8_t *out);
+
+/* ------------------------------------------------------------------------ */
+/* Tracing and error logging                                                 */
+/* ------------------------------------------------------------------------ */
+
+/* One trace record through the anchor. Test *anchor->trace_flags &
+ * QX_TRACE_ON before formatting the text: tracing that is off costs one test. */
+DEVAVU_API void QXLogTrace(TraceAnchor *anchor, const char *label, const char *text,
+                           const void *data, uint16_t length);
+/* Fills the eleven label fields of the anchor and nothing else. */
+DEVAVU_API void SetTraceHdrs(TraceAnchor *anchor);
+
+/* One error record: 0, or -1 when the trace library refused it. extras holds
+ * extra_count words, of which at most two are sent. */
+DEVAVU_API int32_t QXLogErrMsg(TraceAnchor *anchor, uint32_t error_id, const void *object,
+                               uint8_t flags, uint32_t msg_no, uint32_t code,
+                               uint16_t data_length, const void *data, const char *msg_id,
+                               uint16_t extra_count, const DvWord *extras);
+/* Stops all error-log requests of the process, for good. */
+DEVAVU_API void QXSuppressMsgLogging(void);
+
+/* Connects the anchor to the trace library named by entry: 0, -1, or the
+ * trace library's own nonzero answer. */
+DEVAVU_API int32_t GetTraceErrLogAddressability(const char *name, TraceEntry *entry,
+                                                TraceAnchor *anchor);
+/* Disconnects the anchor and releases the entry's names. Always 0. */
+DEVAVU_API int32_t UnGetTraceErrLogAddressability(const char *name, TraceEntry *entry,
+                                                  TraceAnchor *anchor);
+
+/* ------------------------------------------------------------------------ */
+/* Configuration                                                             */
+/* ------------------------------------------------------------------------ */
+
+/* Fills the entry with the default trace library "VIRARUDI" and its entry
+ * point "_LOGFACILITIESEP@8", each in its own MEMGET block. 0, or -10 when a
+ * block cannot be obtained (nothing is then stored). */
+DEVAVU_API int32_t ProcessCFNFileTraceEntry(TraceEntry *entry);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* DEVAVU_H */

@@ -1,0 +1,34 @@
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+
+namespace libdevavu::platform {
+
+uint32_t TickCount() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u +
+                      static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+  return static_cast<uint32_t>(ms);
+}
+
+CalendarTime CalendarNow() {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return CalendarTime{static_cast<int64_t>(now.tv_sec),
+                      static_cast<uint32_t>(now.tv_nsec / 1000000)};
+}
+
+LocalTime ToLocalTime(int64_t seconds) {
+  const time_t t = static_cast<time_t>(seconds);
+  tm parts{};
+  localtime_r(&t, &parts);
+  return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                   parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+uint64_t CurrentThreadId() { return static_cast<uint64_t>(syscall(SYS_gettid)); }
+
+}  // namespace libdevavu::platform

@@ -1,0 +1,71 @@
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/module_names.h"
+#include "platform/platform.h"
+
+namespace libdevavu::platform {
+
+namespace {
+
+std::string DirectoryOf(const char* path) {
+  std::string_view p(path);
+  const size_t slash = p.rfind('/');
+  return slash == std::string_view::npos ? std::string() : std::string(p.substr(0, slash));
+}
+
+// The directory of the loaded libdevavu.so; where it is not loaded (a test
+// that links the library's core), the directory of the module holding this
+// code.
+std::string LibraryDirectory() {
+  Dl_info info{};
+  void* anchor = dlsym(RTLD_DEFAULT, "devavu_init");
+  if (anchor == nullptr || dladdr(anchor, &info) == 0 || info.dli_fname == nullptr) {
+    if (dladdr(reinterpret_cast<void*>(&LibraryDirectory), &info) == 0 ||
+        info.dli_fname == nullptr) {
+      return std::string();
+    }
+  }
+  return DirectoryOf(info.dli_fname);
+}
+
+void* TryOpen(const std::string& path) {
+  return access(path.c_str(), F_OK) == 0 ? dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)
+                                         : nullptr;
+}
+
+}  // namespace
+
+ModuleResult LoadModule(std::string_view product_name) {
+  const std::string file = ModuleFileName(product_name);
+  if (const char* search = std::getenv("QRX_MODULE_PATH")) {
+    std::string_view dirs(search);
+    while (!dirs.empty()) {
+      const size_t colon = dirs.find(':');
+      std::string_view dir = dirs.substr(0, colon);
+      if (!dir.empty()) {
+        if (void* h = TryOpen(std::string(dir) + "/" + file)) return {h, {}};
+      }
+      if (colon == std::string_view::npos) break;
+      dirs.remove_prefix(colon + 1);
+    }
+  }
+  const std::string own_dir = LibraryDirectory();
+  if (!own_dir.empty()) {
+    if (void* h = TryOpen(own_dir + "/" + file)) return {h, {}};
+  }
+  if (void* h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) return {h, {}};
+  const char* why = dlerror();
+  return {nullptr, why != nullptr ? why : file + ": not found"};
+}
+
+void* FindEntryPoint(void* module, const char* name) {
+  if (module == nullptr || name == nullptr) return nullptr;
+  if (void* p = dlsym(module, name)) return p;
+  const std::string plain = UndecoratedEntryName(name);
+  return plain == name ? nullptr : dlsym(module, plain.c_str());
+}
+
+}  // namespace libdevavu::platform

@@ -1,0 +1,104 @@
+// GetTraceErrLogAddressability and UnGetTraceErrLogAddressability: connecting
+// a component's anchor to the trace library, and the library's own anchor
+// with it on the first call of the process.
+#include "devavu.h"
+#include "frame/common_services.h"
+#include "frame/library_state.h"
+
+namespace {
+
+constexpr char kOwnName[] = "ORVESVC";
+constexpr uint32_t kWorkSize = 100;
+
+bool Failed(uint32_t code) { return (code & 0xFFFF) != 0; }
+
+// Loads the entry's module, resolves its entry point into the anchor and
+// registers name with it: 0, -1, or the trace library's own answer.
+int32_t AttachAnchor(const char* name, TraceEntry* entry, TraceAnchor* anchor) {
+  char work[kWorkSize];
+  if (Failed(MSWLoadDLL(work, kWorkSize, entry->module_name, &entry->module_handle))) {
+    return -1;
+  }
+  void* address = nullptr;
+  const uint32_t resolved =
+      MSWGetDLLEntryPointAddr(entry->module_handle, entry->entry_name, &address);
+  anchor->log_entry = reinterpret_cast<LogFacilitiesEntry>(address);
+  if (Failed(resolved) || anchor->log_entry == nullptr) return -1;
+
+  LogRequest request{};
+  request.attach.component_name = name;
+  const int32_t answer = anchor->log_entry(LOGREQ_ATTACH, &request);
+  if (answer != 0) return answer;
+  if (request.attach.trace_flags != nullptr) anchor->trace_flags = request.attach.trace_flags;
+  anchor->error_id_base = static_cast<uint32_t>(request.attach.error_id_base);
+  anchor->attach_word = request.attach.attach_word;
+  return 0;
+}
+
+int32_t AttachOwnAnchor() {
+  auto& state = libdevavu::frame::State();
+  TraceAnchor& own = state.own_anchor;
+  own = TraceAnchor{};
+  state.own_trace_entry = TraceEntry{};
+  own.component_name = kOwnName;
+  own.trace_flags = &own.local_flags;
+  state.own_attach_state = libdevavu::frame::kOwnAttached;
+
+  const int32_t entry_rc = ProcessCFNFileTraceEntry(&state.own_trace_entry);
+  if (entry_rc != 0) {
+    state.own_attach_state = libdevavu::frame::kOwnFailed;
+    return entry_rc;
+  }
+  const int32_t attached = AttachAnchor(kOwnName, &state.own_trace_entry, &own);
+  SetTraceHdrs(&own);
+  if (attached != 0) {
+    state.own_attach_state = libdevavu::frame::kOwnFailed;
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+DEVAVU_API int32_t GetTraceErrLogAddressability(const char* name, TraceEntry* entry,
+                                                TraceAnchor* anchor) {
+  if (name == nullptr || entry == nullptr || anchor == nullptr) return -1;
+  switch (libdevavu::frame::State().own_attach_state.load()) {
+    case libdevavu::frame::kOwnNotTried:
+      if (const int32_t rc = AttachOwnAnchor(); rc != 0) return rc;
+      break;
+    case libdevavu::frame::kOwnFailed:
+      return -1;
+    default:
+      break;
+  }
+  return AttachAnchor(name, entry, anchor);
+}
+
+DEVAVU_API int32_t UnGetTraceErrLogAddressability(const char* name, TraceEntry* entry,
+                                                  TraceAnchor* anchor) {
+  if (anchor != nullptr) {
+    if (anchor->log_entry != nullptr) {
+      LogRequest request{};
+      request.attach.component_name = name;
+      anchor->log_entry(LOGREQ_DETACH, &request);
+    }
+    anchor->trace_flags = &anchor->local_flags;
+    anchor->log_entry = nullptr;
+  }
+  if (entry != nullptr) {
+    if (entry->module_name != nullptr) {
+      MEMFREE(0, entry->module_name);
+      entry->module_name = nullptr;
+    }
+    if (entry->entry_name != nullptr) {
+      MEMFREE(0, entry->entry_name);
+      entry->entry_name = nullptr;
+    }
+  }
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,18 @@
+// Tracing and error logging of the library itself, through own_anchor under
+// the component name "ORVESVC".
+#ifndef DEVAVU_TRACE_OWN_LOG_H_
+#define DEVAVU_TRACE_OWN_LOG_H_
+
+#include <cstdint>
+
+namespace libdevavu::trace {
+
+// An error record of one of the library's own sites. site is the constant
+// added to the error identifier base (0x2MOSS); the code is 0x10000 plus the
+// message number, except 0x90002 for "QRX0012E". data is a terminated text
+// or null. The caller holds lib_lock when data lies in trace_text_buffer.
+void LogOwnError(uint32_t site, uint32_t msg_no, const char* msg_id, const char* data);
+
+}  // namespace libdevavu::trace
+
+#endif  // DEVAVU_TRACE_OWN_LOG_H_

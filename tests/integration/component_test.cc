@@ -1,0 +1,113 @@
+// Runs the plain C component against the real libraries and reads what it
+// left in the trace file.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Run {
+  int exit_code;
+  std::string out;
+  std::string err;
+  std::string trace;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ComponentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/devavu-component-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  Run RunComponent(const std::string& mode, const std::string& library_dir,
+                   const std::string& trace_setting) {
+    const std::string trace = dir_ + "/trace.log";
+    const std::string out = dir_ + "/out.txt";
+    const std::string err = dir_ + "/err.txt";
+    const std::string command = "env QRX_MODULE_PATH= QRXTRACEFILE='" + trace +
+                                "' QRXTRACE='" + trace_setting + "' LD_LIBRARY_PATH='" +
+                                library_dir + "' " + C_COMPONENT + " " + mode + " >'" + out +
+                                "' 2>'" + err + "'";
+    const int status = std::system(command.c_str());
+    return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err),
+               ReadFile(trace)};
+  }
+
+  std::string dir_;
+};
+
+// The line of the trace that holds every one of the given pieces.
+std::string LineWith(const std::string& text, std::initializer_list<std::string> pieces) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    bool all = true;
+    for (const auto& piece : pieces) all = all && line.find(piece) != std::string::npos;
+    if (all) return line;
+  }
+  return {};
+}
+
+TEST_F(ComponentTest, ComponentLifeLeavesItsRecordsInTheTraceFile) {
+  const Run run = RunComponent("life", LIBRARY_DIR, "ORVESVC=0x40,APP=0xC0,*=0");
+  ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+  EXPECT_EQ(run.out,
+            "init=0\ninit2=0\nentry=0\nattach=0\ntracing=1\nerror=0\ndetach=0\n");
+  EXPECT_EQ(run.err, "");
+
+  const std::string& t = run.trace;
+  const size_t own_attach = t.find(LineWith(t, {" ORVESVC ", "ATTACH"}));
+  const size_t app_attach = t.find(LineWith(t, {" APP ", "ATTACH"}));
+  ASSERT_NE(LineWith(t, {" ORVESVC ", "ATTACH"}), "") << t;
+  ASSERT_NE(LineWith(t, {" APP ", "ATTACH"}), "") << t;
+  EXPECT_LT(own_attach, app_attach) << "the library attaches itself first";
+
+  const std::string call = LineWith(t, {" APP ", "FUNC CALL", "c_component(life)"});
+  ASSERT_NE(call, "") << t;
+  const size_t call_at = t.find(call);
+  EXPECT_EQ(t.substr(call_at + call.size() + 1, 2 * 65),
+            "    636F6D70 6F6E656E 74206461 74610102     < component data.. >\n"
+            "    7E80FF00                                    < ... >\n")
+      << "the data follows its record as dump lines";
+
+  EXPECT_NE(LineWith(t, {" APP ", "DEBUG INFO ", "no data here"}), "");
+  const std::string error = LineWith(t, {" APP ", "ERROR", "QRX0005E"});
+  ASSERT_NE(error, "") << t;
+  EXPECT_NE(error.find("00001111"), std::string::npos) << error;
+  EXPECT_NE(error.find("00002222"), std::string::npos) << error;
+  EXPECT_NE(LineWith(t, {" APP ", "***ERROR***"}), "") << "APP traces its errors too";
+  EXPECT_NE(LineWith(t, {" APP ", "DETACH"}), "");
+  EXPECT_NE(LineWith(t, {" ORVESVC ", "DETACH"}), "");
+}
+
+TEST_F(ComponentTest, TracingOffWritesNoTraceRecords) {
+  const Run run = RunComponent("life", LIBRARY_DIR, "");
+  ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("tracing=0"), std::string::npos);
+  EXPECT_EQ(LineWith(run.trace, {"FUNC CALL"}), "");
+  EXPECT_NE(LineWith(run.trace, {" APP ", "ERROR", "QRX0005E"}), "")
+      << "error records are logged whatever the flags";
+}
+
+TEST_F(ComponentTest, MissingTraceLibraryFailsEveryAttach) {
+  const Run run = RunComponent("attach3", NO_TRACE_LIBRARY_DIR, "*=0x40");
+  ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+  EXPECT_EQ(run.out, "init=0\nattach1=-1\nattach2=-1\nattach3=-1\n");
+  EXPECT_EQ(run.trace, "");
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+#include <cstring>
+
+#include "frame/library_state.h"
+#include "library_test.h"
+
+namespace {
+
+using libdevavu::frame::State;
+
+using AttachmentTest = LibraryTest;
+
+TEST_F(AttachmentTest, FirstAttachRegistersTheLibraryFirst) {
+  StartAndAttach();
+  const auto attaches = Requests(LOGREQ_ATTACH);
+  ASSERT_EQ(attaches.size(), 2u);
+  EXPECT_EQ(attaches[0].component, "ORVESVC");
+  EXPECT_EQ(attaches[1].component, "APP");
+  {
+    std::lock_guard<std::mutex> hold(fakes::Lock());
+    const auto& services = fakes::Services();
+    EXPECT_EQ(services.loaded_modules, (std::vector<std::string>{"VIRARUDI", "VIRARUDI"}));
+    EXPECT_EQ(services.resolved_entries.front(), "_LOGFACILITIESEP@8");
+  }
+  EXPECT_EQ(anchor_.error_id_base, 0x00100000u);
+  EXPECT_EQ(anchor_.attach_word, 7u);
+  EXPECT_NE(anchor_.trace_flags, &anchor_.local_flags);
+  EXPECT_EQ(*anchor_.trace_flags, QX_TRACE_ON);
+
+  const TraceAnchor& own = State().own_anchor;
+  EXPECT_STREQ(own.component_name, "ORVESVC");
+  EXPECT_STREQ(own.func_call_label, "FUNC CALL");
+  EXPECT_NE(own.log_entry, nullptr);
+
+  TraceAnchor second;
+  InitAnchor(second, "SECOND");
+  TraceEntry entry2{};
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry2), 0);
+  ASSERT_EQ(GetTraceErrLogAddressability("SECOND", &entry2, &second), 0);
+  EXPECT_EQ(Requests(LOGREQ_ATTACH).size(), 3u) << "the library attaches itself once";
+  UnGetTraceErrLogAddressability("SECOND", &entry2, &second);
+  DetachAndTerm();
+}
+
+TEST_F(AttachmentTest, ReplyWithoutFlagsKeepsTracingOff) {
+  fakes::TraceLib().reply_flags = false;
+  fakes::TraceLib().error_id_base = 0x00500000;
+  fakes::TraceLib().attach_word = 42;
+  StartAndAttach();
+  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
+  EXPECT_EQ(anchor_.error_id_base, 0x00500000u);
+  EXPECT_EQ(anchor_.attach_word, 42u);
+  const TraceAnchor& own = State().own_anchor;
+  EXPECT_EQ(own.trace_flags, &own.local_flags);
+  EXPECT_EQ(own.error_id_base, 0x00500000u);
+  DetachAndTerm();
+}
+
+TEST_F(AttachmentTest, MissingTraceLibraryFailsOnceAndThenAtOnce) {
+  fakes::Services().load_result = 0x0001007E;  // only the low 16 bits count
+  ASSERT_EQ(devavu_init(), 0);
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
+  InitAnchor(anchor_, "APP");
+  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
+  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
+  EXPECT_EQ(GetTraceErrLogAddressability("OTHER", &entry_, &anchor_), -1);
+  EXPECT_EQ(fakes::Services().loaded_modules.size(), 1u) << "no second load attempt";
+  EXPECT_EQ(anchor_.log_entry, nullptr);
+  DetachAndTerm();
+  EXPECT_EQ(fakes::LiveBlocks(), 0u);
+}
+
+TEST_F(AttachmentTest, HighBitsOfALoadResultAreNoFailure) {
+  fakes::Services().load_result = 0x00010000;
+  StartAndAttach();
+  DetachAndTerm();
+}
+
+TEST_F(AttachmentTest, MissingEntryPointFails) {
+  fakes::Services().entry_result = 127;
+  ASSERT_EQ(devavu_init(), 0);
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
+  InitAnchor(anchor_, "APP");
+  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
+  EXPECT_EQ(State().own_attach_state.load(), libdevavu::frame::kOwnFailed);
+  EXPECT_EQ(State().own_anchor.log_entry, nullptr);
+  EXPECT_STREQ(State().own_anchor.error_label, "***ERROR***")
+      << "the labels are filled whatever the attachment gave";
+  DetachAndTerm();
+}
+
+TEST_F(AttachmentTest, RefusedRegistrationPassesTheAnswerOn) {
+  ASSERT_EQ(devavu_init(), 0);
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
+  TraceEntry own_entry{};
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&own_entry), 0);
+  TraceAnchor first;
+  InitAnchor(first, "FIRST");
+  ASSERT_EQ(GetTraceErrLogAddressability("FIRST", &own_entry, &first), 0);
+
+  fakes::TraceLib().attach_answer = 33;
+  InitAnchor(anchor_, "APP");
+  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), 33);
+  EXPECT_NE(anchor_.log_entry, nullptr) << "the anchor keeps its entry point";
+  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
+  EXPECT_EQ(anchor_.error_id_base, 0u);
+  UnGetTraceErrLogAddressability("FIRST", &own_entry, &first);
+  DetachAndTerm();
+}
+
+TEST_F(AttachmentTest, RefusedOwnRegistrationIsMinusOneForGood) {
+  fakes::TraceLib().attach_answer = 33;
+  ASSERT_EQ(devavu_init(), 0);
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
+  InitAnchor(anchor_, "APP");
+  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
+  fakes::TraceLib().attach_answer = 0;
+  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
+  EXPECT_EQ(Requests(LOGREQ_ATTACH).size(), 1u);
+  DetachAndTerm();
+}
+
+TEST_F(AttachmentTest, DetachReleasesTheNamesOnce) {
+  StartAndAttach();
+  const size_t before = fakes::LiveBlocks();
+  UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
+  EXPECT_EQ(fakes::LiveBlocks(), before - 2);
+  EXPECT_EQ(entry_.module_name, nullptr);
+  EXPECT_EQ(entry_.entry_name, nullptr);
+  EXPECT_EQ(anchor_.log_entry, nullptr);
+  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
+  EXPECT_STREQ(anchor_.func_call_label, "FUNC CALL") << "labels stay";
+  EXPECT_EQ(anchor_.error_id_base, 0x00100000u) << "the base stays";
+  EXPECT_EQ(UnGetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
+  EXPECT_EQ(fakes::LiveBlocks(), before - 2);
+  EXPECT_EQ(fakes::Services().bad_frees, 0);
+  const auto detaches = Requests(LOGREQ_DETACH);
+  ASSERT_EQ(detaches.size(), 1u) << "a detached anchor sends no second detach";
+  EXPECT_EQ(detaches[0].component, "APP");
+  devavu_term();
+}
+
+TEST_F(AttachmentTest, TermDetachesTheLibraryAndTheNextAttachRedoesIt) {
+  StartAndAttach();
+  DetachAndTerm();
+  const auto detaches = Requests(LOGREQ_DETACH);
+  ASSERT_EQ(detaches.size(), 2u);
+  EXPECT_EQ(detaches[1].component, "ORVESVC");
+
+  ASSERT_EQ(devavu_init(), 0);
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
+  ASSERT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
+  const auto attaches = Requests(LOGREQ_ATTACH);
+  ASSERT_EQ(attaches.size(), 4u);
+  EXPECT_EQ(attaches[2].component, "ORVESVC");
+  DetachAndTerm();
+}
+
+TEST_F(AttachmentTest, DefaultTraceEntryHasExactBlocks) {
+  TraceEntry entry{};
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry), 0);
+  EXPECT_STREQ(entry.module_name, "VIRARUDI");
+  EXPECT_STREQ(entry.entry_name, "_LOGFACILITIESEP@8");
+  EXPECT_EQ(fakes::Services().sizes, (std::vector<uint32_t>{9, 19}));
+  UnGetTraceErrLogAddressability("X", &entry, nullptr);
+  EXPECT_EQ(fakes::LiveBlocks(), 0u);
+}
+
+// Fails every MEMGET of a whole component life in turn: each failure gives
+// its documented result, and nothing is left behind.
+TEST_F(AttachmentTest, EveryMemgetFailureIsCleanlyHandled) {
+  for (uint64_t nth = 1;; ++nth) {
+    SCOPED_TRACE(nth);
+    fakes::ResetAll();
+    fakes::Services().fail_at = nth;
+    ASSERT_EQ(devavu_init(), 0);
+    ASSERT_EQ(devavu_init2(0), 0);
+    TraceEntry entry{};
+    const int32_t entry_rc = ProcessCFNFileTraceEntry(&entry);
+    TraceAnchor anchor;
+  InitAnchor(anchor, "APP");
+    const int32_t attach_rc = GetTraceErrLogAddressability("APP", &entry, &anchor);
+    if (attach_rc == 0) QXLogTrace(&anchor, anchor.func_call_label, "work", nullptr, 0);
+    UnGetTraceErrLogAddressability("APP", &entry, &anchor);
+    devavu_term();
+
+    EXPECT_EQ(fakes::LiveBlocks(), 0u);
+    EXPECT_EQ(fakes::Services().bad_frees, 0);
+    if (nth <= 2) {
+      // The component's own entry fails; no name is stored.
+      EXPECT_EQ(entry_rc, -10);
+      EXPECT_EQ(entry.module_name, nullptr);
+      EXPECT_EQ(entry.entry_name, nullptr);
+    } else if (nth <= 4) {
+      // The library's own entry fails: its result comes back.
+      EXPECT_EQ(entry_rc, 0);
+      EXPECT_EQ(attach_rc, -10);
+    } else {
+      EXPECT_EQ(attach_rc, 0);
+      EXPECT_EQ(fakes::Services().memget_calls, 4u);
+      break;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "frame/heap.h"
+#include "frame/library_state.h"
+#include "library_test.h"
+
+namespace {
+
+using libdevavu::frame::Heap;
+using libdevavu::frame::State;
+
+// Fails the nth allocation of the library's runtime heap from now.
+class HeapFault {
+ public:
+  explicit HeapFault(int nth) {
+    countdown_ = nth;
+    Heap().alloc = [](size_t size) -> void* {
+      return --countdown_ == 0 ? nullptr : std::malloc(size);
+    };
+  }
+  ~HeapFault() { Heap().alloc = &std::malloc; }
+
+ private:
+  static inline int countdown_ = 0;
+};
+
+using LifecycleTest = LibraryTest;
+
+TEST_F(LifecycleTest, ReadyLibraryAnswersItsRequests) {
+  ASSERT_EQ(devavu_init(), 0);
+  uint8_t buf[6] = {9, 9, 9, 9, 9, 9};
+  EXPECT_EQ(devavu(0, buf), 0);
+  EXPECT_EQ(buf[0], 1);
+  EXPECT_EQ(buf[1], 0);
+  EXPECT_EQ(buf[2], 0);
+  EXPECT_EQ(buf[3], 0);
+  EXPECT_EQ(buf[4], 9) << "nothing beyond four bytes";
+
+  uint8_t untouched[4] = {5, 5, 5, 5};
+  EXPECT_EQ(devavu(7, untouched), 9);
+  EXPECT_EQ(devavu(255, untouched), 0);
+  EXPECT_EQ(untouched[0], 5);
+  EXPECT_EQ(untouched[3], 5);
+}
+
+TEST_F(LifecycleTest, SecondInitChangesNothing) {
+  ASSERT_EQ(devavu_init(), 0);
+  auto* tables = State().msg_components;
+  auto* lock = &*State().lib_lock;
+  EXPECT_EQ(devavu_init(), 0);
+  EXPECT_EQ(State().msg_components, tables);
+  EXPECT_EQ(&*State().lib_lock, lock);
+}
+
+TEST_F(LifecycleTest, EachTableAllocationFailureFailsTheStart) {
+  // The first heap block is the wake-up event; the next three the tables.
+  for (int nth = 2; nth <= 4; ++nth) {
+    SCOPED_TRACE(nth);
+    fakes::ResetAll();
+    {
+      HeapFault fault(nth);
+      EXPECT_EQ(devavu_init(), -1);
+    }
+    uint8_t buf[4] = {};
+    EXPECT_EQ(devavu(0, buf), -10);
+    EXPECT_EQ(devavu_init(), 0) << "a failed start is not retried";
+    EXPECT_EQ(devavu(0, buf), -10);
+    EXPECT_EQ(devavu_init2(0), -10);
+  }
+}
+
+TEST_F(LifecycleTest, MissingWakeupEventIsReportedByInit2) {
+  {
+    HeapFault fault(1);
+    ASSERT_EQ(devavu_init(), 0) << "the event's failure waits for devavu_init2";
+  }
+  EXPECT_EQ(State().time_signal_rc, -1);
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
+  InitAnchor(anchor_, "APP");
+  ASSERT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
+
+  EXPECT_EQ(devavu_init2(1), -10);
+  const auto errors = Requests(LOGREQ_ERROR);
+  ASSERT_EQ(errors.size(), 1u);
+  const LogErrorRequest& err = errors[0].error;
+  EXPECT_EQ(errors[0].component, "ORVESVC");
+  EXPECT_EQ(errors[0].msg_id, "QRX0002E");
+  EXPECT_EQ(err.error_id, 0x00100000u + 0x21101u);
+  EXPECT_EQ(err.msg_no, 2u);
+  EXPECT_EQ(err.code, 0x10002u);
+  EXPECT_EQ(err.data_length, 0u);
+
+  // The error's trace copy carries the text as its data.
+  const auto traces = Requests(LOGREQ_TRACE);
+  ASSERT_FALSE(traces.empty());
+  const auto& copy = traces.back();
+  EXPECT_EQ(copy.label, "***ERROR***");
+  EXPECT_EQ(std::string(copy.data.begin(), copy.data.end()),
+            "-1 = TimeSignalCreate(qxtimer_sem)");
+
+  uint8_t buf[4] = {};
+  EXPECT_EQ(devavu(0, buf), -10) << "the library is unusable";
+  DetachAndTerm();
+}
+
+TEST_F(LifecycleTest, Init2TracesItsCallWhenOwnTracingIsOn) {
+  ASSERT_EQ(devavu_init(), 0);
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
+  InitAnchor(anchor_, "APP");
+  ASSERT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
+  ASSERT_EQ(devavu_init2(3), 0);
+  const auto traces = Requests(LOGREQ_TRACE);
+  ASSERT_EQ(traces.size(), 1u);
+  EXPECT_EQ(traces[0].component, "ORVESVC");
+  EXPECT_EQ(traces[0].label, "FUNC CALL");
+  EXPECT_EQ(traces[0].text, "devavu_init2");
+  EXPECT_EQ(traces[0].data_pointer, nullptr);
+  EXPECT_EQ(traces[0].length, 0u);
+  EXPECT_EQ(State().init2_mode.load(), 3);
+  DetachAndTerm();
+}
+
+TEST_F(LifecycleTest, Init2BeforeAttachTracesNothing) {
+  ASSERT_EQ(devavu_init(), 0);
+  ASSERT_EQ(devavu_init2(0), 0);
+  EXPECT_EQ(RequestCount(), 0u);
+}
+
+TEST_F(LifecycleTest, RefusedCallsReleaseTheLock) {
+  {
+    HeapFault fault(2);
+    ASSERT_EQ(devavu_init(), -1);
+  }
+  uint8_t buf[4] = {};
+  ASSERT_EQ(devavu(0, buf), -10);
+  ASSERT_EQ(devavu_init2(0), -10);
+  // The lock is recursive, so only another thread can tell that it is free.
+  // A lock left held would block that thread: wait for it with a deadline.
+  static std::atomic<int> other;
+  other = 1;
+  std::thread([] {
+    uint8_t b[4] = {};
+    other = devavu(0, b) + devavu_init2(0);
+  }).detach();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (other.load() == 1 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(other.load(), -20) << "another thread was kept out";
+}
+
+TEST_F(LifecycleTest, TermMakesTheLibraryUnusableAndInitStartsAgain) {
+  StartAndAttach();
+  DetachAndTerm();
+  uint8_t buf[4] = {};
+  EXPECT_EQ(devavu(0, buf), -10);
+  EXPECT_EQ(devavu_init2(0), -10);
+  EXPECT_EQ(State().msg_components, nullptr);
+  EXPECT_EQ(fakes::LiveBlocks(), 0u) << "the own trace entry's names are released";
+
+  ASSERT_EQ(devavu_init(), 0);
+  EXPECT_EQ(devavu(0, buf), 0);
+  EXPECT_NE(State().msg_components, nullptr);
+  ASSERT_EQ(devavu_init2(0), 0);
+}
+
+TEST_F(LifecycleTest, TermWithoutInitIsHarmless) {
+  devavu_term();
+  devavu_term();
+  uint8_t buf[4] = {};
+  EXPECT_EQ(devavu(0, buf), -10);
+}
+
+}  // namespace
