@@ -1,0 +1,89 @@
+// The entry point: takes devavu's request blocks apart and hands them to the
+// process's component table and trace file.
+#include <new>
+
+#include "component_table.h"
+#include "orvesvc.h"
+#include "platform/platform.h"
+#include "record_format.h"
+#include "trace_settings.h"
+#include "trace_writer.h"
+#include "virarudi.h"
+
+namespace virarudi {
+
+namespace {
+
+// Read at the first attach, so a bad QRXTRACE is reported once per process.
+const TraceSettings& Settings() {
+  static const TraceSettings settings = [] {
+    TraceSettings parsed = TraceSettings::Parse(win32_getcfg("QRXTRACE"));
+    if (!parsed.error().empty()) {
+      libdevavu::platform::WriteStandardError(
+          "virarudi: QRXTRACE ignored, no component is traced: " + parsed.error() + "\n");
+    }
+    return parsed;
+  }();
+  return settings;
+}
+
+ComponentTable& Components() {
+  static ComponentTable table;
+  return table;
+}
+
+// Opened at the first record.
+TraceWriter& Writer() {
+  static TraceWriter writer(win32_getcfg("QRXTRACEFILE"));
+  return writer;
+}
+
+int32_t Attach(LogAttachRequest& request) {
+  if (request.component_name == nullptr) return VIRARUDI_NO_NAME;
+  const auto attachment = Components().Attach(request.component_name, Settings());
+  if (!attachment) return VIRARUDI_TABLE_FULL;
+  request.error_id_base = attachment->error_id_base;
+  request.trace_flags = attachment->flags;
+  request.attach_word = attachment->attach_word;
+  Writer().Write(FormatAttachRecord(StampNow(), request.component_name,
+                                    attachment->error_id_base, *attachment->flags));
+  return VIRARUDI_OK;
+}
+
+int32_t Detach(const LogAttachRequest& request) {
+  if (request.component_name == nullptr) return VIRARUDI_NO_NAME;
+  Components().Detach(request.component_name);
+  Writer().Write(FormatDetachRecord(StampNow(), request.component_name));
+  return VIRARUDI_OK;
+}
+
+int32_t Handle(uint32_t type, LogRequest& request) {
+  switch (type) {
+    case LOGREQ_ATTACH:
+      return Attach(request.attach);
+    case LOGREQ_TRACE:
+      Writer().Write(FormatTraceRecord(StampNow(), request.trace));
+      return VIRARUDI_OK;
+    case LOGREQ_ERROR:
+      Writer().Write(FormatErrorRecord(StampNow(), request.error));
+      return VIRARUDI_OK;
+    case LOGREQ_DETACH:
+      return Detach(request.attach);
+    default:
+      return VIRARUDI_UNKNOWN_TYPE;
+  }
+}
+
+}  // namespace
+
+}  // namespace virarudi
+
+extern "C" VIRARUDI_API int32_t DEVAVU_STDCALL LOGFACILITIESEP(uint32_t type, LogRequest* request) {
+  if (request == nullptr) return VIRARUDI_NO_REQUEST;
+  // No exception may cross into a C caller.
+  try {
+    return virarudi::Handle(type, *request);
+  } catch (const std::bad_alloc&) {
+    return VIRARUDI_OUT_OF_MEMORY;
+  }
+}
