@@ -1,0 +1,50 @@
+// qrx: the command-line program of devavu.
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "commands.h"
+
+namespace {
+
+const qrx::Command* const kCommands[] = {&qrx::kDemoCommand};
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out, "usage: qrx COMMAND [ARGS...]\n       qrx COMMAND --help\n\ncommands:\n");
+  for (const qrx::Command* c : kCommands) {
+    std::fprintf(out, "  %-10.*s %.*s\n", static_cast<int>(c->name.size()), c->name.data(),
+                 static_cast<int>(c->summary.size()), c->summary.data());
+  }
+}
+
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return qrx::kExitUsage;
+  }
+  const std::string_view name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintUsage(stdout);
+    return qrx::kExitOk;
+  }
+  for (const qrx::Command* c : kCommands) {
+    if (c->name != name) continue;
+    if (WantsHelp(argc - 2, argv + 2)) {
+      std::fwrite(c->usage.data(), 1, c->usage.size(), stdout);
+      return qrx::kExitOk;
+    }
+    return c->run(argc - 2, argv + 2);
+  }
+  std::fprintf(stderr, "qrx: unknown command '%s'\n\n", argv[1]);
+  PrintUsage(stderr);
+  return qrx::kExitUsage;
+}
