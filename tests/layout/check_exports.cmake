@@ -1,0 +1,21 @@
+# Compares the dynamic symbols that LIBRARY defines with EXPECTED (one name a
+# line, sorted): the library exports exactly its C interface.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(names "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  list(APPEND names "${name}")
+endforeach()
+list(SORT names)
+file(STRINGS ${EXPECTED} expected)
+list(SORT expected)
+if(NOT names STREQUAL expected)
+  string(REPLACE ";" "\n  " got "${names}")
+  string(REPLACE ";" "\n  " want "${expected}")
+  message(FATAL_ERROR "exports differ\nlibrary defines:\n  ${got}\nexpected:\n  ${want}")
+endif()
