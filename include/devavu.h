@@ -184,6 +184,102 @@ DEVAVU_API int32_t UnGetTraceErrLogAddressability(const char *name, TraceEntry *
                                                   TraceAnchor *anchor);
 
 /* ------------------------------------------------------------------------ */
+/* Record streams and hex dump                                               */
+/* ------------------------------------------------------------------------ */
+
+/*
+ * A record stream is a sequence of records with nothing before, between or
+ * after them. Each record: type (1 byte), subtype (1 byte), record length (2
+ * bytes, high byte first, the 4 header bytes included, at least 4), data.
+ *
+ * QXSMFMT turns a stream into a list of groups, one group per type code in
+ * the order of the type's first appearance, each holding its records in
+ * stream order; and turns a list back into a stream. Every block of a list
+ * or a stream comes from MEMGET(0, size), zero-filled, and goes back through
+ * MEMFREE(0, block).
+ *
+ *   SmfmtRequest rq = {0};
+ *   rq.op = SMFMT_PARSE; rq.buf = bytes; rq.len = length;
+ *   if (QXSMFMT(&rq) == 0) {
+ *     for (SmfmtGroup *g = rq.groups; g; g = g->next)
+ *       for (SmfmtRecord *r = g->first; r; r = r->next) use(r);
+ *   }
+ *   rq.op = SMFMT_FREE_LIST; QXSMFMT(&rq);  (after -1 and -10 too, when
+ *                                            rq.groups is not null)
+ *
+ * Results: 0 done; -1 a malformed record (parse), a stream over 65535 bytes
+ * or a list that cannot be built (build), no stream (parse) or no list
+ * (release), an unknown op; -10 MEMGET gave no block or MEMFREE reported a
+ * failure.
+ *
+ * Answers for requests outside the basic contract:
+ * - A parse never reads groups: it always starts a new list, so a request
+ *   block can be reused after SMFMT_FREE_LIST without clearing it. A list
+ *   still held in groups is not released by it.
+ * - A list without records (groups null, or groups without records) is not
+ *   built: -1, the request unchanged, nothing allocated.
+ * - A list is built once. The build stores record lengths into the len
+ *   fields and marks each record SMFMT_BUILT; a build that meets a marked
+ *   record refuses with -1 and changes nothing. Release the list instead.
+ */
+
+enum {
+  SMFMT_PARSE = 0,       /* buf, len -> groups, seen_types, repeated_types */
+  SMFMT_BUILD = 1,       /* groups -> buf, len */
+  SMFMT_FREE_LIST = 2,   /* releases groups and every block in it */
+  SMFMT_FREE_BUFFER = 3  /* releases buf */
+};
+
+/* The longest stream the build writes. */
+#define SMFMT_MAX_STREAM 65535
+
+/* Bits of SmfmtRecord.flags. */
+#define SMFMT_MALFORMED 0x1u /* len holds the raw record length; no data */
+#define SMFMT_BUILT 0x2u     /* set by the build: len holds the record length */
+
+/* Type flag bits of seen_types and repeated_types: type t from 1 to 10 has
+ * bit 1 << (t - 1), type 11 has 0x800, and type 0 and the types 12 to 255
+ * share 0x400. A list holds one group for that shared class: records of a
+ * second type of the class are checked by the parse and then left out. */
+#define SMFMT_TYPE11_BIT 0x800u
+#define SMFMT_SHARED_TYPE_BIT 0x400u
+
+typedef struct SmfmtRecord {
+  uint8_t type;
+  uint8_t subtype;
+  uint16_t len;       /* data length; the record length after a build */
+  uint32_t flags;     /* SMFMT_MALFORMED, SMFMT_BUILT */
+  uint32_t spare;     /* zero */
+  struct SmfmtRecord *next;
+  uint8_t *data;      /* len bytes, or null when the data length is 0 */
+} SmfmtRecord;
+
+typedef struct SmfmtGroup {
+  struct SmfmtGroup *next;
+  SmfmtRecord *first; /* never null in a list made by a successful parse */
+} SmfmtGroup;
+
+typedef struct SmfmtRequest {
+  uint16_t op;              /* SMFMT_PARSE .. SMFMT_FREE_BUFFER */
+  int32_t len;              /* stream length: input of the parse, output of the build */
+  uint8_t *buf;             /* stream: input of the parse, output of the build */
+  SmfmtGroup *groups;       /* list: output of the parse, input of the build and release */
+  uint32_t repeated_types;  /* type bits met more than once by the last parse */
+  uint32_t seen_types;      /* type bits met at least once by the last parse */
+} SmfmtRequest;
+
+/* 0, -1 or -10 (see above). Keeps no state and takes no lock: threads may
+ * call it at once with different request blocks. */
+DEVAVU_API int32_t QXSMFMT(SmfmtRequest *request);
+
+/* Writes data as hex dump lines to standard output and flushes it: 16 bytes
+ * a line, as "    " and four groups of eight hex digits each followed by a
+ * blank, then "    < ", the bytes as characters (0x20 to 0x7D as
+ * themselves, others as ".") and " >". The last line keeps its columns.
+ * Length 0 writes one empty line; a null data pointer only flushes. */
+DEVAVU_API void QXFormatData(const void *data, uint16_t length);
+
+/* ------------------------------------------------------------------------ */
 /* Configuration                                                             */
 /* ------------------------------------------------------------------------ */
 

@@ -66,6 +66,28 @@ static_assert(offsetof(LogRequest, error.msg_id) == 32);
 static_assert(offsetof(LogRequest, error.extra) == 36);
 static_assert(offsetof(LogRequest, error.extra[1]) == 40);
 
+static_assert(sizeof(SmfmtRequest) == 24);
+static_assert(offsetof(SmfmtRequest, op) == 0);
+static_assert(sizeof(SmfmtRequest::op) == 2);
+static_assert(offsetof(SmfmtRequest, len) == 4);
+static_assert(offsetof(SmfmtRequest, buf) == 8);
+static_assert(offsetof(SmfmtRequest, groups) == 12);
+static_assert(offsetof(SmfmtRequest, repeated_types) == 16);
+static_assert(offsetof(SmfmtRequest, seen_types) == 20);
+
+static_assert(sizeof(SmfmtGroup) == 8);
+static_assert(offsetof(SmfmtGroup, next) == 0);
+static_assert(offsetof(SmfmtGroup, first) == 4);
+
+static_assert(sizeof(SmfmtRecord) == 20);
+static_assert(offsetof(SmfmtRecord, type) == 0);
+static_assert(offsetof(SmfmtRecord, subtype) == 1);
+static_assert(offsetof(SmfmtRecord, len) == 2);
+static_assert(offsetof(SmfmtRecord, flags) == 4);
+static_assert(offsetof(SmfmtRecord, spare) == 8);
+static_assert(offsetof(SmfmtRecord, next) == 12);
+static_assert(offsetof(SmfmtRecord, data) == 16);
+
 #else
 
 // Natural layout: every request word holds an address.
