@@ -53,6 +53,7 @@ void* MEMGET(uint32_t flags, uint32_t size) {
 uint16_t MEMFREE(uint32_t flags, void* block) {
   std::lock_guard<std::mutex> hold(fakes::Lock());
   auto& services = fakes::Services();
+  if (++services.memfree_calls == services.free_fail_at) return 1;
   if (flags != 0 || services.live.erase(block) == 0) {
     ++services.bad_frees;
     return 1;

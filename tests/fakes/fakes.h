@@ -23,6 +23,8 @@ struct CommonServices {
   uint64_t memget_calls = 0;
   uint64_t fail_at = 0;         // 1-based MEMGET call that returns null; 0 = none
   int bad_frees = 0;            // MEMFREE of a block that is not live
+  uint64_t memfree_calls = 0;
+  uint64_t free_fail_at = 0;    // 1-based MEMFREE call that reports failure and keeps the block
 
   // Modules: each load and lookup is recorded; a nonzero result fails it.
   std::vector<std::string> loaded_modules;

@@ -19,6 +19,8 @@ struct Command {
 };
 
 extern const Command kDemoCommand;
+extern const Command kDumpCommand;
+extern const Command kRecordsCommand;
 
 }  // namespace qrx
 

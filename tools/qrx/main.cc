@@ -7,7 +7,8 @@
 
 namespace {
 
-const qrx::Command* const kCommands[] = {&qrx::kDemoCommand};
+const qrx::Command* const kCommands[] = {&qrx::kDemoCommand, &qrx::kDumpCommand,
+                                         &qrx::kRecordsCommand};
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "usage: qrx COMMAND [ARGS...]\n       qrx COMMAND --help\n\ncommands:\n");

@@ -1,0 +1,188 @@
+// qrx dump and qrx records run as a user runs them, against the real library.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Outcome {
+  int exit_code;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class QrxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/devavu-qrx-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+  }
+
+  // Runs "qrx ARGS" in the test's folder; stdin from the file input if given.
+  Outcome Qrx(const std::string& args, const std::string& input = "") const {
+    const std::string command = "cd '" + dir_ + "' && '" QRX "' " + args +
+                                (input.empty() ? "" : " <'" + input + "'") + " >out.txt 2>err.txt";
+    const int status = std::system(command.c_str());
+    return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("out.txt")),
+               ReadFile(Path("err.txt"))};
+  }
+
+  std::string dir_;
+};
+
+TEST_F(QrxTest, DumpWritesAlignedLinesAcrossChunks) {
+  // Two chunks of the dump and a short end: 65520 + 65520 + 20 bytes.
+  std::string bytes(131060, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>('A' + i % 16);
+  Write("data.bin", bytes);
+  const Outcome run = Qrx("dump data.bin");
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  const std::string full =
+      "    41424344 45464748 494A4B4C 4D4E4F50     < ABCDEFGHIJKLMNOP >\n";
+  std::string expected;
+  for (size_t line = 0; line < 131060 / 16; ++line) expected += full;
+  expected += "    41424344                                < ABCD >\n";
+  EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(QrxTest, DumpReadsStandardInput) {
+  Write("in.bin", "hi~\n");
+  const std::string expected = "    68697E0A                                < hi.. >\n";
+  EXPECT_EQ(Qrx("dump", "in.bin").out, expected);
+  EXPECT_EQ(Qrx("dump -", "in.bin").out, expected);
+}
+
+TEST_F(QrxTest, DumpOfAnEmptyFileWritesNothing) {
+  Write("empty.bin", "");
+  const Outcome run = Qrx("dump empty.bin");
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, "");
+}
+
+TEST_F(QrxTest, DumpNamesAFileItCannotRead) {
+  const Outcome run = Qrx("dump missing.bin");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err, "qrx dump: missing.bin: No such file or directory\n");
+  EXPECT_EQ(Qrx("dump a b").exit_code, 2);
+  EXPECT_EQ(Qrx("dump --wide").exit_code, 2);
+  EXPECT_EQ(Qrx("dump --help").exit_code, 0);
+}
+
+TEST_F(QrxTest, BuildThenListAStream) {
+  Write("stream.txt",
+        "# two types, the first one twice\n"
+        "1 0 \"hi\"      # text\n"
+        "2 0x10 00ff\n"
+        "1 7\n");
+  const Outcome built = Qrx("records --build stream.txt -o stream.bin");
+  ASSERT_EQ(built.exit_code, 0) << built.err;
+  EXPECT_EQ(built.out, "stream.bin: 3 records, 16 bytes\n");
+  EXPECT_EQ(ReadFile(Path("stream.bin")),
+            std::string("\x01\x00\x00\x06hi\x02\x10\x00\x06\x00\xff\x01\x07\x00\x04", 16));
+
+  const Outcome listed = Qrx("records stream.bin");
+  ASSERT_EQ(listed.exit_code, 0) << listed.err;
+  EXPECT_EQ(listed.out,
+            "stream.bin: 16 bytes; types seen 0x003, repeated 0x001\n"
+            "group 1: type 1\n"
+            "  record 1.1: type 1, subtype 0, length 2, flags 0x0\n"
+            "    6869                                    < hi >\n"
+            "  record 1.2: type 1, subtype 7, length 0, flags 0x0\n"
+            "group 2: type 2\n"
+            "  record 2.1: type 2, subtype 16, length 2, flags 0x0\n"
+            "    00FF                                    < .. >\n");
+}
+
+TEST_F(QrxTest, ListReportsAMalformedRecordWithItsOffset) {
+  Write("bad.txt", "3 0 aabb\n12 0\n13 0 \"left out\"\nraw 04 01 00 09 00 00\n");
+  ASSERT_EQ(Qrx("records --build bad.txt -o bad.bin").exit_code, 0);
+  const Outcome run = Qrx("records bad.bin");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.out.find("record 3.1: type 4, subtype 1, length 9, flags 0x1 (malformed)"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.err,
+            "qrx records: bad.bin: malformed record at offset 22: type 4, record length 9, "
+            "only 6 bytes left\n");
+}
+
+TEST_F(QrxTest, ListReportsStrayBytes) {
+  Write("stray.bin", std::string("\x05\x00\x00\x04\x05\x00", 6));
+  const Outcome run = Qrx("records stray.bin");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err, "qrx records: stray.bin: malformed record at offset 4: 2 stray bytes at the end\n");
+}
+
+TEST_F(QrxTest, ListMentionsRecordsLeftOut) {
+  Write("shared.txt", "12 0\n0 0\n200 1\n12 1\n");
+  ASSERT_EQ(Qrx("records --build shared.txt -o shared.bin").exit_code, 0);
+  const Outcome run = Qrx("records shared.bin");
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_NE(run.out.find("2 records of a second type of 0 and 12 to 255 left out"),
+            std::string::npos)
+      << run.out;
+}
+
+TEST_F(QrxTest, DescriptionErrorsNameFileAndLine) {
+  const struct {
+    const char* text;
+    const char* error;
+  } cases[] = {
+      {"1 0\n300 0\n", "d.txt:2: type '300' is not a number from 0 to 255"},
+      {"1\n", "d.txt:1: a subtype must follow the type"},
+      {"1 0 abc\n", "d.txt:1: odd number of hex digits in 'abc'"},
+      {"1 0 \"open\n", "d.txt:1: text without its closing '\"'"},
+      {"1 0 \"\\q\"\n", "d.txt:1: unknown escape \\q"},
+      {"raw 00\n1 0\n", "d.txt:2: a record after raw bytes: raw bytes end the stream"},
+      {"1 0 zz\n", "d.txt:1: 'zz' is neither hex digits nor a \"text\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Write("d.txt", c.text);
+    const Outcome run = Qrx("records --build d.txt -o d.bin");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, std::string("qrx records: ") + c.error + "\n");
+  }
+}
+
+TEST_F(QrxTest, BuildRefusesAStreamOverTheLimit) {
+  const std::string line = "1 0 " + std::string(2 * 22000, 'a') + "\n";
+  Write("big.txt", line + line + line);
+  const Outcome run = Qrx("records --build big.txt -o big.bin");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err,
+            "qrx records: big.txt: the records make 66012 bytes; a stream holds at most 65535\n");
+}
+
+TEST_F(QrxTest, RecordsUsageErrors) {
+  EXPECT_EQ(Qrx("records").exit_code, 2);
+  EXPECT_EQ(Qrx("records a b").exit_code, 2);
+  EXPECT_EQ(Qrx("records --build d.txt").exit_code, 2);
+  EXPECT_EQ(Qrx("records --bogus x").exit_code, 2);
+  EXPECT_EQ(Qrx("records x -o y").exit_code, 2);
+  EXPECT_EQ(Qrx("records --help").exit_code, 0);
+  EXPECT_EQ(Qrx("records missing.bin").err, "qrx records: missing.bin: No such file or directory\n");
+}
+
+}  // namespace
