@@ -280,6 +280,51 @@ DEVAVU_API int32_t QXSMFMT(SmfmtRequest *request);
 DEVAVU_API void QXFormatData(const void *data, uint16_t length);
 
 /* ------------------------------------------------------------------------ */
+/* Messages                                                                  */
+/* ------------------------------------------------------------------------ */
+
+/*
+ * getmsg(comp_id, msg_no, insert_count, inserts...) gives the text of a
+ * component's message with up to nine inserts substituted (%1 to %9 in the
+ * text). A string insert is passed as its pointer, a number as its value;
+ * each is read as a DvWord. Only the low 16 bits of comp_id and
+ * insert_count count; inserts past the ninth are not read.
+ *
+ * Components 3, 5, 6 and 8 ask by the message identifier, 0xCFFF0000 + n
+ * for the product's message n (QRXnnnnE); component 0, the trace component,
+ * asks by the index of the message in its range 51 to 260 (1 = message 51).
+ *
+ * The result is never null, and the byte in front of it tells how to give it
+ * back:
+ *   1  a buffer of the library's: set the byte to 0 when done with the text;
+ *   2  the fixed fallback text ("ERROR 100: ..."): leave it alone.
+ * A message that cannot be had is answered with a substitute text (message
+ * 2 or 998 of the catalogue, marker 1) or, when nothing can be read at all,
+ * with the fallback text.
+ *
+ *   char *text = getmsg(5, 0xCFFF0160, 2, (DvWord)"126", (DvWord)"VIRARUDI");
+ *   puts(text);
+ *   if (text[-1] == 1) text[-1] = 0;
+ *
+ * Threads may hold texts at once. A thread that gives a text back while
+ * others ask for texts makes the clearing store an atomic one with release
+ * order (__atomic_store_n(text - 1, 0, __ATOMIC_RELEASE), a plain byte store
+ * on x86), after its last read of the text.
+ */
+DEVAVU_API char *getmsg(uint32_t comp_id, uint32_t msg_no, uint32_t insert_count, ...);
+/* The same with the inserts in an array of insert_count words. */
+DEVAVU_API char *va_getmsg(uint32_t comp_id, uint32_t msg_no, uint32_t insert_count,
+                           const DvWord *inserts);
+
+/* Puts a message in front of the user: text, or, when the low 16 bits of
+ * msg_no are not 0, the text of that message of qrxmsg as it is stored
+ * (inserts are not substituted). Shown under the caption "Quorix" with the
+ * identifier QRXnnnn and severity in front when its number (msg_no, else
+ * id_no) is not 0. On Linux it goes to standard error and to syslog (ident
+ * Quorix, user.err) and nothing waits for the user. Always 0. */
+DEVAVU_API int32_t DisplayMsg(const char *text, uint32_t msg_no, uint32_t id_no, char severity);
+
+/* ------------------------------------------------------------------------ */
 /* Configuration                                                             */
 /* ------------------------------------------------------------------------ */
 

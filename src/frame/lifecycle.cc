@@ -6,6 +6,7 @@
 #include "devavu.h"
 #include "frame/heap.h"
 #include "frame/library_state.h"
+#include "messages/catalogue.h"
 #include "timer/timer_service.h"
 
 namespace {
@@ -50,12 +51,6 @@ bool AllocateTable(T**& table) {
   return true;
 }
 
-template <typename T>
-void ReleaseTable(T**& table) {
-  libdevavu::frame::HeapFree(table);
-  table = nullptr;
-}
-
 }  // namespace
 
 extern "C" {
@@ -74,6 +69,10 @@ DEVAVU_API int16_t devavu_init(void) {
   state.msg_pool_tail = nullptr;
   if (!AllocateTable(state.msg_components) || !AllocateTable(state.msg_pool_head) ||
       !AllocateTable(state.msg_pool_tail)) {
+    state.lib_unusable = 1;
+    return DV_START_FAILED;
+  }
+  if (libdevavu::messages::InitMsgCatalogue() != 0) {
     state.lib_unusable = 1;
     return DV_START_FAILED;
   }
@@ -107,9 +106,7 @@ DEVAVU_API void devavu_term(void) {
   UnGetTraceErrLogAddressability(kOwnName, &state.own_trace_entry, &state.own_anchor);
   state.own_attach_state = libdevavu::frame::kOwnNotTried;
 
-  ReleaseTable(state.msg_pool_head);
-  ReleaseTable(state.msg_pool_tail);
-  ReleaseTable(state.msg_components);
+  libdevavu::messages::FreeMsgCatalogue();
 
   DestroyTimerEvent(state);
   state.lib_lock.reset();

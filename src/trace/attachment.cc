@@ -1,6 +1,9 @@
 // GetTraceErrLogAddressability and UnGetTraceErrLogAddressability: connecting
 // a component's anchor to the trace library, and the library's own anchor
 // with it on the first call of the process.
+#include <atomic>
+#include <cstdio>
+
 #include "devavu.h"
 #include "frame/common_services.h"
 #include "frame/library_state.h"
@@ -12,18 +15,36 @@ constexpr uint32_t kWorkSize = 100;
 
 bool Failed(uint32_t code) { return (code & 0xFFFF) != 0; }
 
+// Shows message 352 or 353 of component 5 with the failure code and the name
+// that failed, and gives the text back.
+void ShowAttachFailure(uint32_t message, uint32_t id_no, uint32_t code, const char* name) {
+  char code_text[8];
+  std::snprintf(code_text, sizeof code_text, "%d", static_cast<uint16_t>(code));
+  char* text = getmsg(5, message, 2, reinterpret_cast<DvWord>(code_text),
+                      reinterpret_cast<DvWord>(name));
+  DisplayMsg(text, 0, id_no, 'E');
+  if (text != nullptr && text[-1] == 1) {
+    std::atomic_ref<char>(text[-1]).store(0, std::memory_order_release);
+  }
+}
+
 // Loads the entry's module, resolves its entry point into the anchor and
 // registers name with it: 0, -1, or the trace library's own answer.
 int32_t AttachAnchor(const char* name, TraceEntry* entry, TraceAnchor* anchor) {
   char work[kWorkSize];
-  if (Failed(MSWLoadDLL(work, kWorkSize, entry->module_name, &entry->module_handle))) {
+  const uint32_t loaded = MSWLoadDLL(work, kWorkSize, entry->module_name, &entry->module_handle);
+  if (Failed(loaded)) {
+    ShowAttachFailure(0xCFFF0160, 352, loaded, entry->module_name);
     return -1;
   }
   void* address = nullptr;
   const uint32_t resolved =
       MSWGetDLLEntryPointAddr(entry->module_handle, entry->entry_name, &address);
   anchor->log_entry = reinterpret_cast<LogFacilitiesEntry>(address);
-  if (Failed(resolved) || anchor->log_entry == nullptr) return -1;
+  if (Failed(resolved) || anchor->log_entry == nullptr) {
+    ShowAttachFailure(0xCFFF0161, 353, resolved, entry->entry_name);
+    return -1;
+  }
 
   LogRequest request{};
   request.attach.component_name = name;

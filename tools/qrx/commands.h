@@ -19,6 +19,7 @@ struct Command {
 };
 
 extern const Command kDemoCommand;
+extern const Command kMsgCommand;
 extern const Command kDumpCommand;
 extern const Command kRecordsCommand;
 

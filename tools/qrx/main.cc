@@ -8,6 +8,7 @@
 namespace {
 
 const qrx::Command* const kCommands[] = {&qrx::kDemoCommand, &qrx::kDumpCommand,
+                                         &qrx::kMsgCommand,
                                          &qrx::kRecordsCommand};
 
 void PrintUsage(std::FILE* out) {

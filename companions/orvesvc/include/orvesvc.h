@@ -2,7 +2,7 @@
  * orvesvc.h: the common-services library of the Quorix product.
  *
  * Memory blocks that cross components, configuration values, module loading
- * by product name. Compiles as C99 and C++.
+ * by product name, message texts. Compiles as C99 and C++.
  */
 #ifndef ORVESVC_H
 #define ORVESVC_H
@@ -49,6 +49,19 @@ ORVESVC_API uint32_t MSWLoadDLL(char *work, uint32_t work_size, const char *modu
  * ("_NAME@8" -> "NAME"), and stores its address (null on failure). */
 ORVESVC_API uint32_t MSWGetDLLEntryPointAddr(void *handle, const char *entry,
                                              void **address);
+
+/* Results of GetNLSMessage besides 0. */
+#define ORV_MESSAGE_NOT_FOUND 317u  /* the message library has no such message */
+#define ORV_CATALOGUE_NOT_FOUND 2u  /* the message library cannot be opened */
+
+/* The raw text of the product's message msg_no (identifier 0xCFFF0000 +
+ * msg_no) of the message library ("qrxtrc.dll", "qrxmsg.dll"), read from its
+ * catalogue in the language of LC_ALL, LC_MESSAGES or LANG. At most size
+ * bytes are written, followed by a terminating zero only when there is room;
+ * *length is the number of text bytes written. 0, ORV_MESSAGE_NOT_FOUND,
+ * ORV_CATALOGUE_NOT_FOUND or ORV_BAD_ARGUMENT. */
+ORVESVC_API uint32_t GetNLSMessage(char *text, uint16_t size, uint16_t msg_no,
+                                   const char *library, uint16_t *length);
 
 /* For tests: the number of MEMGET blocks not yet released. */
 ORVESVC_API int64_t OrvMemLiveBlocks(void);

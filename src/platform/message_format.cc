@@ -1,0 +1,288 @@
+#include "platform/message_format.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace libdevavu::platform {
+
+namespace {
+
+// Collects output up to a fixed capacity; everything past it is dropped.
+class Sink {
+ public:
+  Sink(char* out, size_t capacity) : out_(out), capacity_(capacity) {}
+
+  void Put(char c) {
+    if (length_ < capacity_) {
+      out_[length_++] = c;
+    } else {
+      truncated_ = true;
+    }
+  }
+  void Put(std::string_view s) {
+    for (char c : s) Put(c);
+  }
+  void Pad(char c, size_t count) {
+    for (size_t i = 0; i < count && !truncated_; ++i) Put(c);
+  }
+  size_t room() const { return capacity_ - length_; }
+  size_t length() const { return length_; }
+  bool truncated() const { return truncated_; }
+
+ private:
+  char* out_;
+  size_t capacity_;
+  size_t length_ = 0;
+  bool truncated_ = false;
+};
+
+enum class Width : uint8_t { kNormal, kShort, kChar };
+
+struct Form {
+  bool left = false, plus = false, space = false, alternate = false, zero = false;
+  bool has_width = false, has_precision = false;
+  size_t width = 0;
+  size_t precision = 0;
+  Width size = Width::kNormal;
+  char conversion = 's';
+  bool supported = true;
+};
+
+// Widths above what can be shown change nothing but the time spent padding.
+constexpr size_t kMaxField = 0xFFFF;
+
+size_t ReadNumber(std::string_view spec, size_t& at) {
+  size_t value = 0;
+  while (at < spec.size() && spec[at] >= '0' && spec[at] <= '9') {
+    value = value * 10 + static_cast<size_t>(spec[at] - '0');
+    if (value > kMaxField) value = kMaxField;
+    ++at;
+  }
+  return value;
+}
+
+class Inserts {
+ public:
+  Inserts(const uintptr_t* values, size_t count) : values_(values), count_(count) {}
+  bool Has(size_t index) const { return values_ != nullptr && index < count_; }
+  uintptr_t At(size_t index) const { return values_[index]; }
+
+ private:
+  const uintptr_t* values_;
+  size_t count_;
+};
+
+// A * takes the insert at next and moves next on. A negative width means
+// left-justified; a negative precision or a missing insert means none.
+void TakeStar(const Inserts& inserts, size_t& next, bool for_width, Form& form) {
+  const bool given = inserts.Has(next);
+  const int32_t value = given ? static_cast<int32_t>(inserts.At(next)) : 0;
+  ++next;
+  if (!given) return;
+  if (for_width) {
+    form.has_width = true;
+    if (value < 0) form.left = true;
+    const uint64_t magnitude = value < 0 ? -static_cast<int64_t>(value) : value;
+    form.width = magnitude > kMaxField ? kMaxField : static_cast<size_t>(magnitude);
+  } else if (value >= 0) {
+    form.has_precision = true;
+    form.precision = static_cast<size_t>(value) > kMaxField ? kMaxField : value;
+  }
+}
+
+// Parses the text between the two ! of %n!...!; next is the index of the
+// insert after the form's own number and moves past every * taken.
+Form ParseForm(std::string_view spec, const Inserts& inserts, size_t& next) {
+  Form form;
+  size_t at = 0;
+  for (; at < spec.size(); ++at) {
+    const char c = spec[at];
+    if (c == '-') form.left = true;
+    else if (c == '+') form.plus = true;
+    else if (c == ' ') form.space = true;
+    else if (c == '#') form.alternate = true;
+    else if (c == '0') form.zero = true;
+    else break;
+  }
+  if (at < spec.size() && spec[at] == '*') {
+    ++at;
+    TakeStar(inserts, next, true, form);
+  } else if (at < spec.size() && spec[at] >= '1' && spec[at] <= '9') {
+    form.has_width = true;
+    form.width = ReadNumber(spec, at);
+  }
+  if (at < spec.size() && spec[at] == '.') {
+    ++at;
+    if (at < spec.size() && spec[at] == '*') {
+      ++at;
+      TakeStar(inserts, next, false, form);
+    } else {
+      form.has_precision = true;
+      form.precision = ReadNumber(spec, at);
+    }
+  }
+  if (spec.substr(at, 2) == "hh") {
+    form.size = Width::kChar;
+    at += 2;
+  } else if (spec.substr(at, 3) == "I32") {
+    at += 3;
+  } else if (at < spec.size() && spec[at] == 'h') {
+    form.size = Width::kShort;
+    ++at;
+  } else if (at < spec.size() && spec[at] == 'l' && spec.substr(at, 2) != "ll" &&
+             spec.substr(at, 2) != "ls" && spec.substr(at, 2) != "lc") {
+    ++at;  // a long is 32 bits in the product's texts
+  }
+  if (at + 1 != spec.size() || spec[at] == '\0' ||
+      std::strchr("diuoxXcsp", spec[at]) == nullptr) {
+    form.supported = false;
+    return form;
+  }
+  form.conversion = spec[at];
+  return form;
+}
+
+void PutField(Sink& sink, const Form& form, std::string_view prefix, size_t zeros,
+              std::string_view body) {
+  const size_t used = prefix.size() + zeros + body.size();
+  const size_t pad = form.has_width && form.width > used ? form.width - used : 0;
+  if (!form.left) sink.Pad(' ', pad);
+  sink.Put(prefix);
+  sink.Pad('0', zeros);
+  sink.Put(body);
+  if (form.left) sink.Pad(' ', pad);
+}
+
+void PutNumber(Sink& sink, Form form, uintptr_t insert) {
+  const char conv = form.conversion;
+  const bool is_signed = conv == 'd' || conv == 'i';
+  uint64_t magnitude;
+  bool negative = false;
+  if (conv == 'p') {
+    magnitude = insert;
+  } else if (is_signed) {
+    int64_t value = static_cast<int32_t>(insert);
+    if (form.size == Width::kShort) value = static_cast<int16_t>(insert);
+    if (form.size == Width::kChar) value = static_cast<int8_t>(insert);
+    negative = value < 0;
+    magnitude = negative ? -static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  } else {
+    magnitude = static_cast<uint32_t>(insert);
+    if (form.size == Width::kShort) magnitude = static_cast<uint16_t>(insert);
+    if (form.size == Width::kChar) magnitude = static_cast<uint8_t>(insert);
+  }
+
+  const int base = conv == 'o' ? 8 : (conv == 'x' || conv == 'X' || conv == 'p') ? 16 : 10;
+  char digits[32];
+  size_t count = 0;
+  if (!(form.has_precision && form.precision == 0 && magnitude == 0)) {
+    count = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr -
+                                digits);
+  }
+  if (conv == 'X' || conv == 'p') {
+    for (size_t i = 0; i < count; ++i) {
+      if (digits[i] >= 'a') digits[i] = static_cast<char>(digits[i] - 'a' + 'A');
+    }
+  }
+  // Addresses print as at least eight upper-case digits, as the product's
+  // texts always showed them.
+  if (conv == 'p' && !form.has_precision) {
+    form.has_precision = true;
+    form.precision = 8;
+  }
+
+  std::string_view prefix;
+  if (negative) prefix = "-";
+  else if (is_signed && form.plus) prefix = "+";
+  else if (is_signed && form.space) prefix = " ";
+  else if (form.alternate && conv == 'x' && magnitude != 0) prefix = "0x";
+  else if (form.alternate && conv == 'X' && magnitude != 0) prefix = "0X";
+
+  size_t zeros = form.has_precision && form.precision > count ? form.precision - count : 0;
+  if (form.alternate && conv == 'o' && zeros == 0 && (count == 0 || digits[0] != '0')) zeros = 1;
+  if (form.zero && !form.left && !form.has_precision && form.has_width) {
+    const size_t used = prefix.size() + count;
+    if (form.width > used) zeros = form.width - used;
+  }
+  PutField(sink, form, prefix, zeros, std::string_view(digits, count));
+}
+
+void PutString(Sink& sink, const Form& form, const char* text) {
+  if (text == nullptr) text = "(null)";
+  // Never read further than the precision allows or the output can show.
+  size_t limit = sink.room() + 1;
+  if (form.has_width && form.width + 1 > limit) limit = form.width + 1;
+  if (form.has_precision && form.precision < limit) limit = form.precision;
+  PutField(sink, form, {}, 0, std::string_view(text, strnlen(text, limit)));
+}
+
+void PutInsert(Sink& sink, const Form& form, const Inserts& inserts, size_t index) {
+  if (!form.supported || !inserts.Has(index)) return;
+  const uintptr_t insert = inserts.At(index);
+  switch (form.conversion) {
+    case 's':
+      PutString(sink, form, reinterpret_cast<const char*>(insert));
+      break;
+    case 'c': {
+      const char c = static_cast<char>(insert);
+      PutField(sink, form, {}, 0, std::string_view(&c, 1));
+      break;
+    }
+    default:
+      PutNumber(sink, form, insert);
+  }
+}
+
+}  // namespace
+
+FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inserts,
+                                   size_t insert_count, char* out, size_t size) {
+  if (size == 0) return {0, !text.empty(), true};
+  Sink sink(out, size - 1);
+  const Inserts given(inserts, insert_count);
+  bool valid = true;
+  size_t at = 0;
+  while (at < text.size() && !sink.truncated()) {
+    const char c = text[at++];
+    if (c != '%') {
+      sink.Put(c);
+      continue;
+    }
+    if (at == text.size()) {
+      valid = false;  // a lone % at the end names nothing
+      break;
+    }
+    const char what = text[at++];
+    if (what == '0') break;
+    if (what >= '1' && what <= '9') {
+      size_t number = static_cast<size_t>(what - '0');
+      if (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+        number = number * 10 + static_cast<size_t>(text[at++] - '0');
+      }
+      size_t index = number - 1;
+      Form form;
+      if (at < text.size() && text[at] == '!') {
+        const size_t close = text.find('!', at + 1);
+        if (close != std::string_view::npos) {
+          size_t next = index;
+          form = ParseForm(text.substr(at + 1, close - at - 1), given, next);
+          index = next;
+          at = close + 1;
+        }
+      }
+      if (!form.supported) valid = false;
+      PutInsert(sink, form, given, index);
+      continue;
+    }
+    switch (what) {
+      case 'n': sink.Put('\n'); break;
+      case 'r': sink.Put('\r'); break;
+      case 't': sink.Put('\t'); break;
+      default: sink.Put(what);  // %% %. %! "% " and any other: the character
+    }
+  }
+  out[sink.length()] = '\0';
+  return {sink.length(), sink.truncated(), valid};
+}
+
+}  // namespace libdevavu::platform

@@ -1,0 +1,83 @@
+// Catalogue lookup over catopen/catgets. Each catalogue is opened once and
+// kept open: catgets reads the mapped catalogue without a lock.
+#include <dlfcn.h>
+#include <nl_types.h>
+
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/message_catalogue.h"
+
+namespace libdevavu::platform {
+
+namespace {
+
+// The installed catalogues lie at ../share/devavu/locale from the directory
+// of libdevavu.so; where that is not loaded (a program that links the
+// library's core or only a companion), from the module holding this code,
+// which is installed beside it.
+std::string InstalledRoot() {
+  Dl_info info{};
+  void* anchor = dlsym(RTLD_DEFAULT, "devavu_init");
+  if (anchor == nullptr || dladdr(anchor, &info) == 0 || info.dli_fname == nullptr) {
+    if (dladdr(reinterpret_cast<void*>(&InstalledRoot), &info) == 0 ||
+        info.dli_fname == nullptr) {
+      return std::string();
+    }
+  }
+  std::string path = info.dli_fname;
+  const size_t slash = path.rfind('/');
+  path = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+  return path + "/../share/devavu/locale";
+}
+
+struct OpenCatalogue {
+  std::string name;
+  nl_catd handle;  // (nl_catd)-1 when no candidate could be opened
+};
+
+const nl_catd kNotOpened = reinterpret_cast<nl_catd>(-1);
+
+nl_catd Open(const std::string& name) {
+  const std::string locale = MessageLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
+                                           std::getenv("LANG"));
+  for (const std::string& path :
+       CatalogueCandidates(name, locale, std::getenv("NLSPATH"), InstalledRoot())) {
+    // A name with a slash is opened as that file, whatever the locale says.
+    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    const nl_catd handle = catopen(file.c_str(), 0);
+    if (handle != kNotOpened) return handle;
+  }
+  return kNotOpened;
+}
+
+// The handle of the library's catalogue, opened at the first request. The
+// list only grows and its handles are never closed, so a handle stays
+// usable after the lock is left.
+nl_catd Catalogue(std::string_view library) {
+  static std::mutex lock;
+  static std::vector<OpenCatalogue>* const opened = new std::vector<OpenCatalogue>;
+  const std::string name = CatalogueName(library);
+  std::lock_guard<std::mutex> hold(lock);
+  for (const OpenCatalogue& c : *opened) {
+    if (c.name == name) return c.handle;
+  }
+  opened->push_back({name, Open(name)});
+  return opened->back().handle;
+}
+
+}  // namespace
+
+CatalogueText LookUpMessage(std::string_view library, uint32_t id) {
+  const nl_catd handle = Catalogue(library);
+  if (handle == kNotOpened) return {CatalogueStatus::kNoCatalogue, nullptr};
+  static const char kMissing[] = "";
+  const char* text = catgets(handle, static_cast<int>(id >> 16), static_cast<int>(id & 0xFFFF),
+                             kMissing);
+  if (text == kMissing) return {CatalogueStatus::kNoMessage, nullptr};
+  return {CatalogueStatus::kFound, text};
+}
+
+bool CatalogueAvailable(std::string_view library) { return Catalogue(library) != kNotOpened; }
+
+}  // namespace libdevavu::platform

@@ -1,0 +1,175 @@
+// The insert formatter, against the documented behaviour of the message
+// formatter whose syntax it follows; the cases marked "checked" were run on
+// the original system.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/message_format.h"
+
+namespace {
+
+using libdevavu::platform::FormatMessageInserts;
+using libdevavu::platform::FormatOutcome;
+
+uintptr_t Str(const char* s) { return reinterpret_cast<uintptr_t>(s); }
+
+// Formats with exactly the inserts given, in an array of that size, so that
+// a read past it is caught by the address sanitizer.
+std::string Format(std::string_view text, std::vector<uintptr_t> inserts = {},
+                   size_t size = 256, FormatOutcome* outcome = nullptr) {
+  auto exact = std::make_unique<uintptr_t[]>(inserts.size() + 1);
+  std::copy(inserts.begin(), inserts.end(), exact.get());
+  std::string out(size + 8, '#');
+  const FormatOutcome result =
+      FormatMessageInserts(text, inserts.empty() ? nullptr : exact.get(), inserts.size(),
+                           out.data(), size);
+  if (outcome != nullptr) *outcome = result;
+  EXPECT_EQ(out.substr(size), std::string(8, '#')) << "nothing written past size";
+  if (size == 0) return out.substr(0, 0);
+  EXPECT_EQ(out[result.length], '\0');
+  return out.substr(0, result.length);
+}
+
+TEST(MessageFormatChecked, DoublePercentIsOnePercent) {
+  EXPECT_EQ(Format(" %%%% "), " %% ");
+}
+
+TEST(MessageFormatChecked, DotEscapesAndADecimalForm) {
+  EXPECT_EQ(Format(" %.%. %1!d!", {0x1ab}), " .. 427");
+}
+
+TEST(MessageFormatChecked, BangEscapeAndZeroEndTheText) {
+  EXPECT_EQ(Format("yah%!%0   "), "yah!");
+}
+
+TEST(MessageFormatChecked, PercentBlankIsABlank) {
+  EXPECT_EQ(Format("% %   "), "    ");
+}
+
+TEST(MessageFormatChecked, LineBreakReturnAndTabEscapes) {
+  EXPECT_EQ(Format("%n%r%t"), "\n\r\t") << "a line break is LF on this platform";
+}
+
+TEST(MessageFormatChecked, HexWithWidth) {
+  EXPECT_EQ(Format("%1!4x!", {11}), "   b");
+}
+
+TEST(MessageFormatInserts, DefaultFormIsAString) {
+  EXPECT_EQ(Format("%1 and %2", {Str("one"), Str("two")}), "one and two");
+  EXPECT_EQ(Format("%2%1", {Str("a"), Str("b")}), "ba");
+  EXPECT_EQ(Format("%1!s!", {Str("s")}), "s");
+}
+
+TEST(MessageFormatInserts, InsertNumbersHaveAtMostTwoDigits) {
+  std::vector<uintptr_t> inserts;
+  for (const char* s : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "ten"}) {
+    inserts.push_back(Str(s));
+  }
+  EXPECT_EQ(Format("%10|%100|%01", inserts), "ten|ten0|");
+}
+
+TEST(MessageFormatInserts, InsertBeyondTheCountGivenIsEmptyAndNotRead) {
+  EXPECT_EQ(Format("[%1][%2][%9][%99]", {Str("only")}), "[only][][][]");
+  EXPECT_EQ(Format("[%1!d!][%1]"), "[][]");
+}
+
+TEST(MessageFormatInserts, NullStringPrintsNull) {
+  EXPECT_EQ(Format("%1", {0}), "(null)");
+}
+
+TEST(MessageFormatInserts, NumbersUseTheLow32Bits) {
+  const uintptr_t wide = static_cast<uintptr_t>(UINTPTR_MAX) - 0xFFFFFFFFu + 5;
+  EXPECT_EQ(Format("%1!d!", {wide}), "5");
+  EXPECT_EQ(Format("%1!d! %1!u! %1!x! %1!X!", {0xFFFFFFFFu}), "-1 4294967295 ffffffff FFFFFFFF");
+  EXPECT_EQ(Format("%1!ld! %1!I32d!", {0xFFFFFFFEu}), "-2 -2");
+  EXPECT_EQ(Format("%1!hd! %1!hu! %1!hhd!", {0x1FFFFu}), "-1 65535 -1");
+  EXPECT_EQ(Format("%1!o! %1!#o! %1!#x! %1!#X!", {8}), "10 010 0x8 0X8");
+  EXPECT_EQ(Format("%1!#x!", {0}), "0");
+  EXPECT_EQ(Format("%1!c!%2!c!", {'o', 0x100 + 'k'}), "ok");
+}
+
+TEST(MessageFormatInserts, FlagsWidthAndPrecision) {
+  EXPECT_EQ(Format("[%1!-8s!]", {Str("ab")}), "[ab      ]");
+  EXPECT_EQ(Format("[%1!8s!]", {Str("ab")}), "[      ab]");
+  EXPECT_EQ(Format("[%1!.3s!]", {Str("abcdef")}), "[abc]");
+  EXPECT_EQ(Format("[%1!08X!]", {0xBEEF}), "[0000BEEF]");
+  EXPECT_EQ(Format("[%1!+d!][%1! d!][%2!+d!]", {5, static_cast<uint32_t>(-5)}), "[+5][ 5][-5]");
+  EXPECT_EQ(Format("[%1!06d!]", {static_cast<uint32_t>(-42)}), "[-00042]");
+  EXPECT_EQ(Format("[%1!-06d!]", {42}), "[42    ]") << "- wins over 0";
+  EXPECT_EQ(Format("[%1!.4d!][%1!8.4d!]", {7}), "[0007][    0007]");
+  EXPECT_EQ(Format("[%1!.0d!]", {0}), "[]");
+}
+
+TEST(MessageFormatInserts, PrecisionBoundsTheStringRead) {
+  const char unterminated[3] = {'a', 'b', 'c'};
+  EXPECT_EQ(Format("%1!.3s!", {Str(unterminated)}), "abc");
+}
+
+TEST(MessageFormatInserts, StarTakesWidthAndPrecisionFromTheInsertsBeforeTheValue) {
+  // The example of the formatter's own documentation.
+  EXPECT_EQ(Format("%1!*.*s! %4 %5!*s!",
+                   {4, 2, Str("Bill"), Str("Bob"), 6, Str("Bill")}),
+            "  Bi Bob   Bill");
+  EXPECT_EQ(Format("[%1!*d!]", {static_cast<uint32_t>(-4), 7}), "[7   ]")
+      << "a negative width left-justifies";
+  EXPECT_EQ(Format("[%1!*d!]", {5}), "[]") << "the value is not given";
+  EXPECT_EQ(Format("[%1!*d!]"), "[]");
+}
+
+TEST(MessageFormatInserts, AddressesAreUpperCaseHexOfAtLeastEightDigits) {
+  EXPECT_EQ(Format("%1!p!", {0}), "00000000");
+  EXPECT_EQ(Format("%1!p!", {0xABCDEF}), "00ABCDEF");
+}
+
+TEST(MessageFormatInserts, UnsupportedFormsAreEmptyAndReported) {
+  for (const char* text : {"[%1!f!]", "[%1!lld!]", "[%1!ls!]", "[%1!S!]", "[%1!I64d!]",
+                           "[%1!n!]", "[%1!!]", "[%1!d x!]"}) {
+    FormatOutcome outcome{};
+    EXPECT_EQ(Format(text, {Str("x")}, 256, &outcome), "[]") << text;
+    EXPECT_FALSE(outcome.valid) << text;
+  }
+}
+
+TEST(MessageFormatInserts, FormWithoutClosingBangIsTheDefaultFollowedByText) {
+  EXPECT_EQ(Format("%1!d", {Str("s")}), "s!d");
+}
+
+TEST(MessageFormatEscapes, OtherCharactersAfterPercentStandForThemselves) {
+  EXPECT_EQ(Format("%a%b%Z%-%!"), "abZ-!");
+}
+
+TEST(MessageFormatEscapes, LonePercentAtTheEndIsDroppedAndReported) {
+  FormatOutcome outcome{};
+  EXPECT_EQ(Format("100%", {}, 256, &outcome), "100");
+  EXPECT_FALSE(outcome.valid);
+  EXPECT_EQ(Format("100%%", {}, 256, &outcome), "100%");
+  EXPECT_TRUE(outcome.valid);
+}
+
+TEST(MessageFormatLimit, OutputIsCutAtSizeMinusOneAndTerminated) {
+  FormatOutcome outcome{};
+  EXPECT_EQ(Format("abcdef", {}, 4, &outcome), "abc");
+  EXPECT_TRUE(outcome.truncated);
+  EXPECT_EQ(Format("abc", {}, 4, &outcome), "abc");
+  EXPECT_FALSE(outcome.truncated);
+  EXPECT_EQ(Format("%1", {Str("abcdef")}, 4), "abc");
+  EXPECT_EQ(Format("%1!-10s!|", {Str("ab")}, 6), "ab   ");
+  EXPECT_EQ(Format("%1!10d!", {1}, 6), "     ");
+  EXPECT_EQ(Format("%n%n%n", {}, 3), "\n\n");
+  EXPECT_EQ(Format("abc", {}, 1), "");
+  EXPECT_EQ(Format("abc", {}, 0), "");
+}
+
+TEST(MessageFormatLimit, HugeWidthsCostNoMoreThanTheOutput) {
+  FormatOutcome outcome{};
+  const std::string out = Format("%1!99999999s!", {Str("x")}, 256, &outcome);
+  EXPECT_EQ(out, std::string(255, ' '));
+  EXPECT_TRUE(outcome.truncated);
+  EXPECT_EQ(Format("%1!*s!", {0x7FFFFFFF, Str("x")}, 16), std::string(15, ' '));
+  EXPECT_EQ(Format("%1!.*s!", {0x7FFFFFFF, Str("xyz")}, 16), "xyz");
+}
+
+}  // namespace

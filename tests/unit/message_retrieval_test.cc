@@ -1,0 +1,99 @@
+// RetrieveMsgText through getmsg: the preload of the trace component and its
+// cache, read from the fake of GetNLSMessage.
+#include <string>
+
+#include "frame/library_state.h"
+#include "messages/catalogue.h"
+#include "messages_test.h"
+
+namespace {
+
+using MessageRetrievalTest = MessagesTest;
+
+DvWord Str(const char* s) { return reinterpret_cast<DvWord>(s); }
+
+TEST_F(MessageRetrievalTest, FirstRequestReadsTheTraceRangeOnceThenNothing) {
+  Start();
+  char* text = getmsg(0, 1, 2, Str("Open"), DvWord{42});
+  EXPECT_STREQ(text, "Open(42)");
+  Release(text);
+  std::vector<uint16_t> calls;
+  {
+    std::lock_guard<std::mutex> hold(fakes::Lock());
+    calls = fakes::Messages().nls_calls;
+  }
+  ASSERT_EQ(calls.size(), 210u);
+  EXPECT_EQ(calls.front(), 51);
+  EXPECT_EQ(calls.back(), 260);
+
+  text = getmsg(0, 210, 0);
+  EXPECT_STREQ(text, "last");
+  Release(text);
+  EXPECT_EQ(NlsCalls(), 210u) << "later requests are served from the cache";
+}
+
+TEST_F(MessageRetrievalTest, MessageMissingFromTheTraceLibraryIsAnEmptyText) {
+  Start();
+  char* text = getmsg(0, 2, 0);
+  EXPECT_STREQ(text, "");
+  EXPECT_EQ(Marker(text), 1) << "an empty text is a text, not a failure";
+  Release(text);
+}
+
+TEST_F(MessageRetrievalTest, IndexOutsideTheTraceRangeIsAMessageNotFound) {
+  Start();
+  for (uint32_t index : {0u, 211u, 0xCFFF0033u}) {
+    char* text = getmsg(0, index, 0);
+    EXPECT_EQ(std::string(text), "Message " + std::to_string(static_cast<int32_t>(index)) +
+                                     " is not in qrxtrc.dll.");
+    Release(text);
+  }
+}
+
+TEST_F(MessageRetrievalTest, FailedPreloadIsStartedAgainByTheNextRequest) {
+  Start();
+  {
+    std::lock_guard<std::mutex> hold(fakes::Lock());
+    fakes::Messages().fail_nls = 2;
+    fakes::Messages().fail_nls_from = 100;
+  }
+  EXPECT_STREQ(getmsg(0, 1, 0), kFallback);
+  EXPECT_EQ(NlsCalls(), 100u);
+  EXPECT_EQ(libdevavu::frame::State().msg_components[0]->preloaded, 0);
+  {
+    std::lock_guard<std::mutex> hold(fakes::Lock());
+    fakes::Messages().fail_nls = 0;
+  }
+  char* text = getmsg(0, 210, 0);
+  EXPECT_STREQ(text, "last");
+  Release(text);
+  EXPECT_EQ(NlsCalls(), 100u + 210u) << "from the first message again";
+}
+
+TEST_F(MessageRetrievalTest, FailureCodeWithZeroLow16BitsIsNoSuccess) {
+  Start();
+  {
+    std::lock_guard<std::mutex> hold(fakes::Lock());
+    fakes::Messages().fail_nls = 0x10000;
+  }
+  EXPECT_STREQ(getmsg(0, 1, 0), kFallback);
+}
+
+TEST_F(MessageRetrievalTest, LongTraceTextIsCachedCutToTheTextSize) {
+  fakes::AddProductMessage("qrxtrc.dll", 52, std::string(300, 'x') + "\n");
+  Start();
+  char* text = getmsg(0, 2, 0);
+  EXPECT_EQ(std::string(text), std::string(254, 'x'));
+  Release(text);
+}
+
+TEST_F(MessageRetrievalTest, OtherComponentsAreAskedByIdentifierEveryTime) {
+  Start();
+  Release(getmsg(5, 0xCFFF0160, 0));
+  Release(getmsg(5, 0xCFFF0160, 0));
+  std::lock_guard<std::mutex> hold(fakes::Lock());
+  EXPECT_EQ(fakes::Messages().msg_text_calls, (std::vector<uint32_t>{0xCFFF0160, 0xCFFF0160}));
+  EXPECT_TRUE(fakes::Messages().nls_calls.empty());
+}
+
+}  // namespace
