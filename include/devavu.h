@@ -7,9 +7,9 @@
  * read and write directly. The header compiles as C99 and as C++.
  *
  * Layouts: on a 32-bit target every record has the documented size and field
- * offsets (TraceAnchor 80 bytes, LogRequest 104, TraceEntry 12). On a 64-bit
- * target the same field order holds and words that carry addresses widen to
- * pointer size (DvWord).
+ * offsets (TraceAnchor 80 bytes, LogRequest 104, TraceEntry 12, CFNEntry 12,
+ * CFNFileEntries 24). On a 64-bit target the same field order holds and words
+ * that carry addresses widen to pointer size (DvWord).
  */
 #ifndef DEVAVU_H
 #define DEVAVU_H
@@ -280,6 +280,40 @@ DEVAVU_API int32_t QXSMFMT(SmfmtRequest *request);
 DEVAVU_API void QXFormatData(const void *data, uint16_t length);
 
 /* ------------------------------------------------------------------------ */
+/* Timers                                                                    */
+/* ------------------------------------------------------------------------ */
+
+/* A timer request. The library copies what it keeps; the caller owns it. */
+typedef struct TimerRequest {
+  uint32_t corr;          /* the caller's correlator: names the timer for a
+                             removal and is the callback's first argument */
+  uint32_t interval;      /* milliseconds, at most 65535000; below 100 counts
+                             as 100 */
+  uint16_t retry_limit;   /* re-arms after the first expiry, 0 to 5 */
+  const char *dll_name;   /* the library holding the callback ("ROUTER",
+                             "router.dll"); not empty */
+  const char *entry_name; /* the callback's entry point in it; not empty */
+} TimerRequest;
+
+/* A timer callback, exported by the library a timer names: called on the
+ * timer thread with the timer's correlator and final = 1 on its last call. It
+ * may call QXTIMER, and removing its own timer stops further calls. */
+typedef void(DEVAVU_STDCALL *QxTimerCallback)(uint32_t corr, uint32_t final);
+
+/* Request codes and results of QXTIMER. */
+#define QXTIMER_ADD 0
+#define QXTIMER_REMOVE 1
+#define QXTIMER_OK 0
+#define QXTIMER_INVALID (-1)       /* unknown request code, or a bad add request */
+#define QXTIMER_UNUSABLE (-10)     /* library unusable, or out of memory */
+#define QXTIMER_RUNNING 2          /* remove: the callback runs now; it is not
+                                      called again and the timer is freed after it */
+#define QXTIMER_NOT_FOUND 4        /* remove: no queued timer has this correlator */
+
+/* Adds (QXTIMER_ADD) or removes (QXTIMER_REMOVE, by corr) a timer. */
+DEVAVU_API int32_t QXTIMER(int32_t req_code, const TimerRequest *request);
+
+/* ------------------------------------------------------------------------ */
 /* Messages                                                                  */
 /* ------------------------------------------------------------------------ */
 
@@ -332,6 +366,42 @@ DEVAVU_API int32_t DisplayMsg(const char *text, uint32_t msg_no, uint32_t id_no,
  * point "_LOGFACILITIESEP@8", each in its own MEMGET block. 0, or -10 when a
  * block cannot be obtained (nothing is then stored). */
 DEVAVU_API int32_t ProcessCFNFileTraceEntry(TraceEntry *entry);
+
+/* One configuration entry, a node of a section list. The node and both
+ * strings are separate MEMGET blocks that the caller releases with MEMFREE. */
+typedef struct CFNEntry {
+  char *name;
+  char *value;
+  struct CFNEntry *next;  /* null at the end of the list */
+} CFNEntry;
+
+/* What ProcessCFNFileEntries delivers. Every string and node belongs to the
+ * caller. Lists run in the reverse of the order the store holds them in. */
+typedef struct CFNFileEntries {
+  char *trace_module_name;  /* the trace library, e.g. "VIRARUDI" */
+  char *trace_entry_name;   /* its entry point, e.g. "_LOGFACILITIESEP@8" */
+  CFNEntry *cmmuser;        /* section "[CMMUSER]", null when empty */
+  CFNEntry *provider;       /* "[PROVIDER]" */
+  CFNEntry *cmmusergw;      /* "[CMMUSERGW]" */
+  CFNEntry *services;       /* "[SERVICES]" */
+} CFNFileEntries;
+
+/* Result of ProcessCFNFileEntries when the configuration API refused the
+ * entries with secondary code 49 (more entries than one answer holds). */
+#define DV_CFG_TOO_MANY_ENTRIES (-12)
+
+/* Fills entries from the registry (configuration value QRXRUN is "TRUE") or
+ * from the configuration API: 0, -10 (DV_UNUSABLE) when the configuration
+ * cannot be read, or DV_CFG_TOO_MANY_ENTRIES. Start from a zeroed record:
+ * on failure some fields may be left as they were, and whatever was filled
+ * in belongs to the caller all the same. */
+DEVAVU_API int32_t ProcessCFNFileEntries(CFNFileEntries *entries);
+
+/* The text of a configuration value, or null when it has none. The text
+ * belongs to the common-services library: do not release it. QXGetEnv is
+ * the same function under a second name. */
+DEVAVU_API char *QXGetCfg(const char *name);
+DEVAVU_API char *QXGetEnv(const char *name);
 
 #ifdef __cplusplus
 }

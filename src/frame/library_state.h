@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "devavu.h"
+#include "orvesvc.h"
 #include "platform/platform.h"
 
 namespace libdevavu::frame {
@@ -37,10 +38,13 @@ struct LibraryState {
   MsgBuffer** msg_pool_head = nullptr;
   MsgBuffer** msg_pool_tail = nullptr;
 
-  // The timer thread's wake-up event and how long its next wait lasts.
-  platform::AutoResetEvent* timer_sem = nullptr;
-  uint32_t wait_timeout = 0;
+  // The timer thread's signal block: its wake-up event (an
+  // AutoResetEvent, see timer_sem()) and how long its next wait lasts.
+  OrvTimerSignals qxtimer_sems{};
   int32_t time_signal_rc = 0;
+  platform::AutoResetEvent* timer_sem() const {
+    return static_cast<platform::AutoResetEvent*>(qxtimer_sems.event);
+  }
 
   TraceAnchor own_anchor{};
   TraceEntry own_trace_entry{};

@@ -1,46 +1,20 @@
 // devavu_init, devavu_init2, devavu_term and devavu: the start, the end and
 // the library-wide state in between.
 #include <cstring>
-#include <new>
 
 #include "devavu.h"
 #include "frame/heap.h"
 #include "frame/library_state.h"
 #include "messages/catalogue.h"
 #include "timer/timer_service.h"
+#include "trace/own_log.h"
 
 namespace {
 
 using libdevavu::frame::LibraryState;
 using libdevavu::frame::State;
-using libdevavu::platform::AutoResetEvent;
 
 constexpr char kOwnName[] = "ORVESVC";
-
-// The wake-up event lives in a heap block; no block or no event leaves
-// time_signal_rc at -1 for devavu_init2 to report.
-void CreateTimerEvent(LibraryState& state) {
-  void* block = libdevavu::frame::HeapAlloc(sizeof(AutoResetEvent));
-  AutoResetEvent* event = block != nullptr ? new (block) AutoResetEvent : nullptr;
-  if (event == nullptr || !event->ok()) {
-    if (event != nullptr) event->~AutoResetEvent();
-    libdevavu::frame::HeapFree(block);
-    state.timer_sem = nullptr;
-    state.time_signal_rc = -1;
-    return;
-  }
-  state.timer_sem = event;
-  state.wait_timeout = libdevavu::frame::kNoTimeout;
-  state.time_signal_rc = 0;
-  event->Reset();
-}
-
-void DestroyTimerEvent(LibraryState& state) {
-  if (state.timer_sem == nullptr) return;
-  state.timer_sem->~AutoResetEvent();
-  libdevavu::frame::HeapFree(state.timer_sem);
-  state.timer_sem = nullptr;
-}
 
 template <typename T>
 bool AllocateTable(T**& table) {
@@ -60,7 +34,7 @@ DEVAVU_API int16_t devavu_init(void) {
   if (state.init_pending.load() == 0) return DV_OK;
   state.init_pending = 0;
 
-  CreateTimerEvent(state);
+  libdevavu::timer::CreateWakeupEvent();
   state.lib_lock.emplace();
   state.msg_lock.emplace();
 
@@ -87,10 +61,7 @@ DEVAVU_API int16_t devavu_init2(uint16_t mode) {
   libdevavu::platform::LockHolder hold(*state.lib_lock);
   if (state.lib_unusable.load() != 0) return DV_UNUSABLE;
   state.init2_mode = mode;
-  TraceAnchor& own = state.own_anchor;
-  if (libdevavu::frame::TraceOn(own)) {
-    QXLogTrace(&own, own.func_call_label, "devavu_init2", nullptr, 0);
-  }
+  libdevavu::trace::TraceOwn(&TraceAnchor::func_call_label, "devavu_init2");
   if (libdevavu::timer::StartTimerService() != 0) {
     state.lib_unusable = 1;
     return DV_UNUSABLE;
@@ -102,13 +73,14 @@ DEVAVU_API void devavu_term(void) {
   LibraryState& state = State();
   state.lib_unusable = 1;
   state.init_pending = 1;
+  // The timer thread traces through the own anchor: it ends first.
+  libdevavu::timer::StopTimerService();
 
   UnGetTraceErrLogAddressability(kOwnName, &state.own_trace_entry, &state.own_anchor);
   state.own_attach_state = libdevavu::frame::kOwnNotTried;
 
   libdevavu::messages::FreeMsgCatalogue();
 
-  DestroyTimerEvent(state);
   state.lib_lock.reset();
 }
 

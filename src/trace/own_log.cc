@@ -1,8 +1,9 @@
 #include "trace/own_log.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
-#include "devavu.h"
 #include "frame/library_state.h"
 
 namespace libdevavu::trace {
@@ -12,6 +13,24 @@ uint32_t OwnErrorCode(uint32_t msg_no, const char* msg_id) {
   return std::strcmp(msg_id, "QRX0012E") == 0 ? 0x90002u : 0x10000u + msg_no;
 }
 }  // namespace
+
+bool OwnTraceOn() { return frame::TraceOn(frame::State().own_anchor); }
+
+const char* OwnText(const char* format, ...) {
+  char* buffer = frame::State().trace_text_buffer;
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof frame::State().trace_text_buffer, format, args);
+  va_end(args);
+  return buffer;
+}
+
+void TraceOwn(const char* TraceAnchor::*label, const char* text, const void* data,
+              size_t length) {
+  TraceAnchor& own = frame::State().own_anchor;
+  if (!frame::TraceOn(own)) return;
+  QXLogTrace(&own, own.*label, text, data, static_cast<uint16_t>(length));
+}
 
 void LogOwnError(uint32_t site, uint32_t msg_no, const char* msg_id, const char* data) {
   TraceAnchor& own = frame::State().own_anchor;

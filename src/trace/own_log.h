@@ -3,9 +3,24 @@
 #ifndef DEVAVU_TRACE_OWN_LOG_H_
 #define DEVAVU_TRACE_OWN_LOG_H_
 
+#include <cstddef>
 #include <cstdint>
 
+#include "devavu.h"
+
 namespace libdevavu::trace {
+
+// True when the own anchor's flags byte has bit 0x40 set; tested afresh at
+// every trace point.
+bool OwnTraceOn();
+
+// Formats into trace_text_buffer and returns it. The caller holds lib_lock.
+const char* OwnText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A trace record through the own anchor with one of its labels, when its
+// tracing is on.
+void TraceOwn(const char* TraceAnchor::*label, const char* text, const void* data = nullptr,
+              size_t length = 0);
 
 // An error record of one of the library's own sites. site is the constant
 // added to the error identifier base (0x2MOSS); the code is 0x10000 plus the

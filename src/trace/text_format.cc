@@ -49,4 +49,10 @@ void FormatAddress(const void* address, char* out) {
   out[n] = '\0';
 }
 
+AddressText Address(const void* address) {
+  AddressText out;
+  FormatAddress(address, out.text);
+  return out;
+}
+
 }  // namespace libdevavu::trace

@@ -25,6 +25,15 @@ inline constexpr size_t kAddressTextMax = 17;
 // without a prefix; null is "00000000". Writes a terminated text into out.
 void FormatAddress(const void* address, char* out);
 
+// The same as a value, for one use in a formatted text.
+struct AddressText {
+  char text[kAddressTextMax];
+};
+AddressText Address(const void* address);
+inline AddressText Address(uintptr_t value) {
+  return Address(reinterpret_cast<const void*>(value));
+}
+
 }  // namespace libdevavu::trace
 
 #endif  // DEVAVU_TRACE_TEXT_FORMAT_H_

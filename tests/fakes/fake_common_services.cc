@@ -80,6 +80,7 @@ uint32_t MSWLoadDLL(char* /*work*/, uint32_t /*work_size*/, const char* module, 
   services.loaded_modules.push_back(module != nullptr ? module : "(null)");
   if (module == nullptr) return ORV_BAD_ARGUMENT;
   if (services.load_result != 0) return services.load_result;
+  if (services.missing_modules.count(module) != 0) return ORV_MODULE_NOT_FOUND;
   *handle = &services;
   return 0;
 }
@@ -88,11 +89,23 @@ uint32_t MSWGetDLLEntryPointAddr(void* /*handle*/, const char* entry, void** add
   std::lock_guard<std::mutex> hold(fakes::Lock());
   auto& services = fakes::Services();
   services.resolved_entries.push_back(entry != nullptr ? entry : "(null)");
-  if (services.entry_result != 0) {
-    *address = nullptr;
-    return services.entry_result;
+  *address = nullptr;
+  if (services.entry_result != 0) return services.entry_result;
+  const std::string name = entry != nullptr ? entry : "";
+  if (auto it = services.entry_points.find(name); it != services.entry_points.end()) {
+    *address = it->second;
+  } else if (name == "_LOGFACILITIESEP@8") {
+    *address = reinterpret_cast<void*>(&fakes::FakeLogFacilities);
   }
-  *address = reinterpret_cast<void*>(&fakes::FakeLogFacilities);
+  return *address != nullptr ? 0 : ORV_ENTRY_NOT_FOUND;
+}
+
+int32_t StartAsyncTimer(uint32_t delay_ms, OrvTimerSignals* signals, uint8_t handle[8]) {
+  std::lock_guard<std::mutex> hold(fakes::Lock());
+  fakes::Services().async_delays.push_back(delay_ms);
+  if (delay_ms < signals->wait_timeout) signals->wait_timeout = delay_ms;
+  std::memset(handle, 0, 8);
+  handle[0] = static_cast<uint8_t>(fakes::Services().async_delays.size());
   return 0;
 }
 

@@ -31,6 +31,11 @@ struct CommonServices {
   std::vector<std::string> resolved_entries;
   uint32_t load_result = 0;
   uint32_t entry_result = 0;
+  std::set<std::string> missing_modules;         // fail with 126
+  std::map<std::string, void*> entry_points;     // by name; the trace library's
+                                                 // is always there
+  // Every StartAsyncTimer delay, in order.
+  std::vector<uint32_t> async_delays;
 
   std::map<std::string, std::string> config_values;
 };

@@ -50,6 +50,20 @@ ORVESVC_API uint32_t MSWLoadDLL(char *work, uint32_t work_size, const char *modu
 ORVESVC_API uint32_t MSWGetDLLEntryPointAddr(void *handle, const char *entry,
                                              void **address);
 
+/* The signal block of a thread that waits for timers: its wake-up event and
+ * the time-out, in milliseconds, of its next wait (0xFFFFFFFF: none). */
+typedef struct OrvTimerSignals {
+  void *event;
+  uint32_t wait_timeout;
+} OrvTimerSignals;
+
+/* Arms a one-shot wake-up: the next wait on signals ends after delay_ms at
+ * the latest. Stores an identifier of the wake-up in the 8 bytes of handle.
+ * 0, or 87 for a null block. Call it from the waiting thread, between its
+ * waits. */
+ORVESVC_API int32_t StartAsyncTimer(uint32_t delay_ms, OrvTimerSignals *signals,
+                                    uint8_t handle[8]);
+
 /* Results of GetNLSMessage besides 0. */
 #define ORV_MESSAGE_NOT_FOUND 317u  /* the message library has no such message */
 #define ORV_CATALOGUE_NOT_FOUND 2u  /* the message library cannot be opened */

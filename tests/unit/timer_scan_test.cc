@@ -1,0 +1,173 @@
+#include "frame/library_state.h"
+#include "timer_test_support.h"
+
+namespace {
+
+using libdevavu::timer::Timers;
+using libdevavu::timer::TimerClockFrom;
+
+TEST_F(TimerTest, RetryLimitZeroCallsOnceWithFinal) {
+  Add(1, 1000, 0);
+  now_ += 1000;
+  Scan();
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(calls_[0].corr, 1u);
+  EXPECT_EQ(calls_[0].final, 1u);
+  EXPECT_TRUE(Queue().empty());
+  EXPECT_EQ(fakes::LiveBlocks(), baseline_blocks_) << "the block is freed";
+}
+
+TEST_F(TimerTest, RetryLimitFiveCallsSixTimesFinalOnTheLast) {
+  Add(9, 1000, 5);
+  for (int i = 0; i < 8; ++i) {
+    now_ += 1000;
+    Scan();
+  }
+  ASSERT_EQ(calls_.size(), 6u);
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(calls_[i].final, 0u) << i;
+  EXPECT_EQ(calls_[5].final, 1u);
+  EXPECT_EQ(fakes::LiveBlocks(), baseline_blocks_);
+}
+
+TEST_F(TimerTest, DueWithinTheLastHundredMilliseconds) {
+  Add(1, 1000);
+  now_ += 900;
+  Scan();
+  EXPECT_TRUE(calls_.empty()) << "900 of 1000 ms: not yet due";
+  EXPECT_EQ(AsyncDelays().back(), 100u) << "the wake-up is armed for the rest";
+  now_ += 1;
+  Scan();
+  EXPECT_EQ(calls_.size(), 1u);
+}
+
+TEST_F(TimerTest, ShortestIntervalIsDueAtTheFirstDifferentClockValue) {
+  Add(1, 100);
+  Scan();
+  EXPECT_TRUE(calls_.empty());
+  now_ += 1;
+  Scan();
+  EXPECT_EQ(calls_.size(), 1u);
+}
+
+TEST_F(TimerTest, ClockThatStepsBackMakesTheTimerDue) {
+  Add(1, 5000);
+  now_ -= 10;  // the start now lies ahead: the unsigned difference is huge
+  Scan();
+  EXPECT_EQ(calls_.size(), 1u);
+}
+
+TEST_F(TimerTest, TimersFireAcrossTheClockWrap) {
+  now_ = 0xFFFFFF00u;
+  Add(1, 1000);
+  Add(2, 300);
+  now_ = 0xFFFFFF00u + 300;  // past the wrap
+  Scan();
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(calls_[0].corr, 2u);
+  now_ = 0xFFFFFF00u + 1000;
+  Scan();
+  ASSERT_EQ(calls_.size(), 2u);
+  EXPECT_EQ(calls_[1].corr, 1u);
+}
+
+TEST_F(TimerTest, EqualExpiriesFireInArrivalOrder) {
+  Add(3, 1000);
+  Add(1, 1000);
+  Add(2, 1000);
+  now_ += 1000;
+  Scan();
+  ASSERT_EQ(calls_.size(), 3u);
+  EXPECT_EQ(calls_[0].corr, 3u);
+  EXPECT_EQ(calls_[1].corr, 1u);
+  EXPECT_EQ(calls_[2].corr, 2u);
+}
+
+TEST_F(TimerTest, WakeupIsArmedForTheRestOfTheInterval) {
+  Scan();
+  EXPECT_TRUE(AsyncDelays().empty()) << "an empty list arms nothing";
+  Add(1, 2000);
+  now_ += 30;
+  Scan();
+  EXPECT_EQ(AsyncDelays(), (std::vector<uint32_t>{1970}));
+  EXPECT_EQ(Timers().next_timer_wakeup_time, now_ + 1970);
+  EXPECT_EQ(libdevavu::frame::State().qxtimer_sems.wait_timeout, 1970u)
+      << "the next wait ends by then";
+}
+
+TEST_F(TimerTest, ReArmCountsFromTheScanNotFromTheCallbackReturn) {
+  Add(1, 1000, 1, "StepClock");
+  now_ += 1000;
+  const uint32_t scan_time = now_;
+  Scan();
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(Timers().list.head->start_time, scan_time);
+  now_ = scan_time + 1000;
+  Scan();
+  EXPECT_EQ(calls_.size(), 2u) << "due one interval after the scan that called it";
+}
+
+TEST_F(TimerTest, UnloadableLibraryIsLoggedAndLaterTimersStillFire) {
+  fakes::Services().missing_modules.insert("NOWHERE");
+  Add(1, 1000, 3, "OnTimer", "NOWHERE");
+  Add(2, 1000, 0, "NoSuchEntry");
+  Add(3, 1000);
+  now_ += 1000;
+  Scan();
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(calls_[0].corr, 3u);
+  const auto errors = Requests(LOGREQ_ERROR);
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[0].error.error_id, 0x00100000u + 0x21201u);
+  EXPECT_EQ(errors[1].error.error_id, 0x00100000u + 0x21202u);
+  for (const auto& e : errors) {
+    EXPECT_EQ(e.msg_id, "QRX0003E");
+    EXPECT_EQ(e.error.msg_no, 3u);
+    EXPECT_EQ(e.error.code, 0x10003u);
+  }
+  EXPECT_TRUE(Queue().empty());
+  EXPECT_EQ(fakes::LiveBlocks(), baseline_blocks_);
+}
+
+TEST_F(TimerTest, CallbackRemovingItsOwnTimerIsNotCalledAgain) {
+  Add(5, 1000, 5, "RemoveSelf");
+  now_ += 1000;
+  Scan();
+  EXPECT_EQ(remove_result_, QXTIMER_RUNNING);
+  now_ += 5000;
+  Scan();
+  EXPECT_EQ(calls_.size(), 1u);
+  EXPECT_TRUE(Queue().empty());
+  EXPECT_EQ(fakes::LiveBlocks(), baseline_blocks_);
+}
+
+TEST_F(TimerTest, AddDuringACallbackStartsAtTheScanTime) {
+  Add(1, 1000, 0, "AddAnother");
+  now_ += 1000;
+  const uint32_t scan_time = now_;
+  auto* event = libdevavu::frame::State().timer_sem();
+  event->Reset();
+  Scan();
+  EXPECT_EQ(add_result_, QXTIMER_OK);
+  ASSERT_EQ(Queue(), (std::vector<uint32_t>{1001}));
+  EXPECT_EQ(Timers().list.head->start_time, scan_time);
+  EXPECT_EQ(calls_.size(), 1u) << "not due in the scan that added it";
+  EXPECT_EQ(event->Wait(0), libdevavu::platform::AutoResetEvent::WaitResult::kTimedOut)
+      << "no signal while a callback runs";
+}
+
+TEST_F(TimerTest, AddOutsideACallbackSignalsTheThread) {
+  auto* event = libdevavu::frame::State().timer_sem();
+  event->Reset();
+  Add(1, 1000);
+  EXPECT_EQ(event->Wait(0), libdevavu::platform::AutoResetEvent::WaitResult::kSignalled);
+}
+
+TEST(TimerClock, SecondsAndMillisecondsWrapModulo32Bits) {
+  EXPECT_EQ(TimerClockFrom(0, 0), 0u);
+  EXPECT_EQ(TimerClockFrom(1, 999), 1999u);
+  EXPECT_EQ(TimerClockFrom(4294967, 295), 0xFFFFFFFFu);
+  EXPECT_EQ(TimerClockFrom(4294967, 296), 0u);
+  EXPECT_EQ(TimerClockFrom(1700000000, 5), static_cast<uint32_t>(1700000000000ull + 5));
+}
+
+}  // namespace
