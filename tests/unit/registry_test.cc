@@ -1,0 +1,160 @@
+// The registry operations over the file named by QRX_REGISTRY.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "platform/registry.h"
+
+namespace {
+
+namespace reg = libdevavu::platform;
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/devavu-registry-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    path_ = dir_ + "/registry.reg";
+    setenv("QRX_REGISTRY", path_.c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("QRX_REGISTRY");
+    std::remove(path_.c_str());
+    rmdir(dir_.c_str());
+  }
+
+  // Writes a new file and renames it over the old one, as an editor that
+  // saves safely does.
+  void Write(const std::string& text) {
+    const std::string next = path_ + ".new";
+    std::ofstream(next, std::ios::binary) << text;
+    ASSERT_EQ(std::rename(next.c_str(), path_.c_str()), 0);
+  }
+
+  static reg::RegKey Open(const char* path, int32_t expect = reg::kRegOk) {
+    reg::RegKey key = nullptr;
+    EXPECT_EQ(reg::OpenRegistryKey(reg::LocalMachineKey(), path, &key), expect) << path;
+    return key;
+  }
+
+  std::string dir_;
+  std::string path_;
+};
+
+constexpr char kFile[] =
+    "REGEDIT4\n"
+    "[HKEY_LOCAL_MACHINE\\Soft\\Key]\n"
+    "\"second-longest\"=\"12345678\"\n"
+    "@=\"d\"\n"
+    "\"n\"=dword:00000001\n"
+    "[HKEY_LOCAL_MACHINE\\Soft\\Key\\Sub]\n";
+
+TEST_F(RegistryTest, KeyInfoCountsTheDefaultValueAndGivesLengthsAsWindowsDoes) {
+  Write(kFile);
+  reg::RegKey key = Open("soft\\KEY");
+  reg::RegKeyInfo info;
+  ASSERT_EQ(reg::QueryRegistryKeyInfo(key, &info), reg::kRegOk);
+  EXPECT_EQ(info.values, 3u);
+  EXPECT_EQ(info.longest_value_name, 14u) << "characters without the terminator";
+  EXPECT_EQ(info.longest_value_data, 9u) << "bytes, the string's terminator included";
+  EXPECT_EQ(reg::CloseRegistryKey(key), reg::kRegOk);
+}
+
+TEST_F(RegistryTest, EnumerationFollowsTheFileAndEndsWithNoMoreItems) {
+  Write(kFile);
+  reg::RegKey key = Open("Soft\\Key");
+  const char* expected[] = {"second-longest", "", "n"};
+  for (uint32_t i = 0; i < 3; ++i) {
+    char name[32];
+    uint32_t name_length = sizeof name;
+    uint8_t data[16];
+    uint32_t data_length = sizeof data;
+    uint32_t type = 99;
+    ASSERT_EQ(reg::EnumRegistryValue(key, i, name, &name_length, &type, data, &data_length),
+              reg::kRegOk);
+    EXPECT_STREQ(name, expected[i]);
+    EXPECT_EQ(name_length, std::string(expected[i]).size());
+  }
+  char name[32];
+  uint32_t name_length = sizeof name;
+  EXPECT_EQ(reg::EnumRegistryValue(key, 3, name, &name_length, nullptr, nullptr, nullptr),
+            reg::kRegNoMoreItems);
+  reg::CloseRegistryKey(key);
+}
+
+TEST_F(RegistryTest, ShortBuffersGiveMoreDataWithTheLengthNeeded) {
+  Write(kFile);
+  reg::RegKey key = Open("Soft\\Key");
+  char name[14];  // no room for the terminator
+  uint32_t name_length = sizeof name;
+  EXPECT_EQ(reg::EnumRegistryValue(key, 0, name, &name_length, nullptr, nullptr, nullptr),
+            reg::kRegMoreData);
+  uint8_t data[8];
+  uint32_t data_length = sizeof data;
+  EXPECT_EQ(reg::QueryRegistryValue(key, "SECOND-LONGEST", nullptr, data, &data_length),
+            reg::kRegMoreData);
+  EXPECT_EQ(data_length, 9u);
+  data_length = 0;
+  uint32_t type = 0;
+  EXPECT_EQ(reg::QueryRegistryValue(key, nullptr, &type, nullptr, &data_length), reg::kRegOk);
+  EXPECT_EQ(type, reg::kRegSz);
+  EXPECT_EQ(data_length, 2u);
+  EXPECT_EQ(reg::QueryRegistryValue(key, "absent", nullptr, nullptr, nullptr), reg::kRegFileNotFound);
+  reg::CloseRegistryKey(key);
+}
+
+TEST_F(RegistryTest, MissingKeysAndAnUnsetRegistryGiveFileNotFound) {
+  Write(kFile);
+  Open("Soft\\Nothing", reg::kRegFileNotFound);
+  Open("Soft\\Key\\Sub\\Deeper", reg::kRegFileNotFound);
+  reg::RegKey sub = Open("Soft\\Key\\Sub");
+  reg::RegKey same = nullptr;
+  EXPECT_EQ(reg::OpenRegistryKey(sub, "", &same), reg::kRegOk);
+  reg::CloseRegistryKey(same);
+  reg::CloseRegistryKey(sub);
+  unsetenv("QRX_REGISTRY");
+  Open("Soft", reg::kRegFileNotFound);
+  EXPECT_EQ(reg::OpenRegistryKey(nullptr, "Soft", &same), reg::kRegInvalidHandle);
+}
+
+TEST_F(RegistryTest, AChangedFileIsReadAgainWhileOpenKeysKeepWhatTheyWereOpenedOn) {
+  Write(kFile);
+  reg::RegKey old_key = Open("Soft\\Key");
+  Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Other]\n");
+  Open("Soft\\Key", reg::kRegFileNotFound);
+  reg::CloseRegistryKey(Open("Soft\\Other"));
+  reg::RegKeyInfo info;
+  ASSERT_EQ(reg::QueryRegistryKeyInfo(old_key, &info), reg::kRegOk);
+  EXPECT_EQ(info.values, 3u);
+  reg::CloseRegistryKey(old_key);
+}
+
+TEST_F(RegistryTest, AMalformedFileIsReportedOnceAndEveryReadFailsUntilItIsCorrected) {
+  Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft]\n\"v\"=dword:xyz\n");
+  testing::internal::CaptureStderr();
+  Open("Soft", reg::kRegCorrupt);
+  Open("Soft", reg::kRegCorrupt);
+  reg::RegKeyInfo info;
+  EXPECT_EQ(reg::QueryRegistryKeyInfo(reg::LocalMachineKey(), &info), reg::kRegCorrupt);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said, "devavu: registry file " + path_ +
+                      ", line 3: dword: takes 1 to 8 hex digits; every registry read fails "
+                      "until the file is corrected\n");
+  Write(kFile);
+  reg::CloseRegistryKey(Open("Soft"));
+}
+
+TEST_F(RegistryTest, AFileThatCannotBeReadIsReportedAndFailsEveryRead) {
+  testing::internal::CaptureStderr();
+  Open("Soft", reg::kRegIoFailed);
+  Open("Soft", reg::kRegIoFailed);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "devavu: registry file " + path_ + " cannot be read: No such file or directory\n");
+}
+
+}  // namespace
