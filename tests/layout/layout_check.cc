@@ -39,6 +39,13 @@ static_assert(offsetof(TraceEntry, module_name) == 0);
 static_assert(offsetof(TraceEntry, entry_name) == 4);
 static_assert(offsetof(TraceEntry, module_handle) == 8);
 
+static_assert(sizeof(TimerRequest) == 20);
+static_assert(offsetof(TimerRequest, corr) == 0);
+static_assert(offsetof(TimerRequest, interval) == 4);
+static_assert(offsetof(TimerRequest, retry_limit) == 8);
+static_assert(offsetof(TimerRequest, dll_name) == 12);
+static_assert(offsetof(TimerRequest, entry_name) == 16);
+
 static_assert(sizeof(LogRequest) == 104);
 
 static_assert(offsetof(LogRequest, attach.component_name) == 0);
