@@ -201,13 +201,15 @@ class Parser {
   bool ApplyLanguages(const Statement& s) {
     std::vector<std::pair<std::string, std::pair<uint32_t, std::string>>> items;
     if (!ReadList(s, 0xFFFF, &items)) return false;
-    for (const auto& [name, value] : items) {
-      const auto code = LanguageCode(static_cast<uint16_t>(value.first));
+    for (const auto& item : items) {
+      const std::string& name = item.first;
+      const uint32_t value = item.second.first;
+      const auto code = LanguageCode(static_cast<uint16_t>(value));
       if (!code) {
         return Fail(s.line, "language " + name + ": no catalogue language is known for " +
-                                Hex(value.first));
+                                Hex(value));
       }
-      McLanguage language{name, static_cast<uint16_t>(value.first), *code};
+      McLanguage language{name, static_cast<uint16_t>(value), *code};
       const auto known = std::find_if(declared_.begin(), declared_.end(),
                                       [&](const McLanguage& l) { return l.name == name; });
       if (known != declared_.end()) *known = language;
