@@ -104,7 +104,7 @@ class Parser {
  public:
   explicit Parser(std::string_view text) : lines_(text) {}
 
-  std::shared_ptr<const RegNode> Run() {
+  std::unique_ptr<RegNode> Run() {
     Header();
     std::string_view line;
     while (lines_.Next(&line)) {
@@ -118,7 +118,7 @@ class Parser {
         Fail("a key line, a value line or a comment was expected");
       }
     }
-    return root_;
+    return std::move(root_);
   }
 
  private:
@@ -296,7 +296,7 @@ class Parser {
 
   Lines lines_;
   bool version5_ = false;
-  std::shared_ptr<RegNode> root_ = std::make_shared<RegNode>(std::string(kLocalMachine));
+  std::unique_ptr<RegNode> root_ = std::make_unique<RegNode>(std::string(kLocalMachine));
   Target target_ = Target::kNone;
   RegNode* key_ = nullptr;
 };

@@ -27,8 +27,8 @@ struct RegFileError {
 };
 
 struct RegFileContents {
-  std::shared_ptr<const RegNode> local_machine;  // null when the file is malformed
-  RegFileError error;                            // the first fault, when it is
+  std::unique_ptr<RegNode> local_machine;  // null when the file is malformed
+  RegFileError error;                      // the first fault, when it is
 };
 
 // Never a half-read tree: either the whole file or its first error.

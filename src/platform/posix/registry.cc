@@ -5,14 +5,17 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <mutex>
 #include <new>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/reg_file.h"
@@ -20,8 +23,46 @@
 
 namespace libdevavu::platform {
 
+namespace {
+
+// One reading of the file. The cache holds the latest, every open key the
+// one it was opened on; the last holder deletes it. (A counted reference of
+// its own: the standard one would put its type information among the
+// library's exports.)
+struct Snapshot {
+  explicit Snapshot(std::unique_ptr<RegNode> tree) : root(std::move(tree)) {}
+  const std::unique_ptr<const RegNode> root;
+  std::atomic<uint32_t> holders{1};
+};
+
+class SnapshotRef {
+ public:
+  SnapshotRef() = default;
+  explicit SnapshotRef(std::unique_ptr<RegNode> tree) : snapshot_(new Snapshot(std::move(tree))) {}
+  SnapshotRef(const SnapshotRef& other) : snapshot_(other.snapshot_) {
+    if (snapshot_ != nullptr) snapshot_->holders.fetch_add(1, std::memory_order_relaxed);
+  }
+  SnapshotRef(SnapshotRef&& other) noexcept : snapshot_(std::exchange(other.snapshot_, nullptr)) {}
+  SnapshotRef& operator=(SnapshotRef other) noexcept {
+    std::swap(snapshot_, other.snapshot_);
+    return *this;
+  }
+  ~SnapshotRef() {
+    if (snapshot_ != nullptr && snapshot_->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+      delete snapshot_;
+    }
+  }
+
+  const RegNode* root() const { return snapshot_ != nullptr ? snapshot_->root.get() : nullptr; }
+
+ private:
+  Snapshot* snapshot_ = nullptr;
+};
+
+}  // namespace
+
 struct RegKeyData {
-  std::shared_ptr<const RegNode> contents;  // null for HKEY_LOCAL_MACHINE itself
+  SnapshotRef snapshot;  // empty for HKEY_LOCAL_MACHINE itself and the empty registry
   const RegNode* node;
 };
 
@@ -46,7 +87,8 @@ FileStamp StampOf(const std::string& path) {
 
 // What HKEY_LOCAL_MACHINE holds now: a tree, or the reason there is none.
 struct Contents {
-  std::shared_ptr<const RegNode> local_machine;
+  SnapshotRef snapshot;
+  const RegNode* root = nullptr;
   int32_t error = kRegOk;
 };
 
@@ -54,55 +96,61 @@ class RegistryFile {
  public:
   Contents Current() {
     const char* named = std::getenv("QRX_REGISTRY");
-    if (named == nullptr || *named == '\0') return Contents{Empty(), kRegOk};
-    const std::string path = named;
-    std::lock_guard<std::mutex> hold(mutex_);
-    const FileStamp stamp = StampOf(path);
-    if (loaded_ && path == path_ && stamp == stamp_) return contents_;
-    path_ = path;
-    stamp_ = stamp;
-    contents_ = Load(path, stamp);
-    // Out of memory is no verdict on the file: try again next time.
-    loaded_ = contents_.error != kRegNoMemory;
-    return contents_;
+    if (named == nullptr || *named == '\0') return Contents{{}, &Empty(), kRegOk};
+    try {
+      const std::string path = named;
+      std::lock_guard<std::mutex> hold(mutex_);
+      const FileStamp stamp = StampOf(path);
+      if (!loaded_ || path != path_ || !(stamp == stamp_)) {
+        path_ = path;
+        stamp_ = stamp;
+        error_ = Load(path, stamp, &snapshot_);
+        // Out of memory is no verdict on the file: try again next time.
+        loaded_ = error_ != kRegNoMemory;
+      }
+      return Contents{snapshot_, snapshot_.root(), error_};
+    } catch (const std::bad_alloc&) {
+      return Contents{{}, nullptr, kRegNoMemory};
+    }
   }
 
  private:
-  static std::shared_ptr<const RegNode> Empty() {
-    static const auto empty = std::make_shared<const RegNode>("HKEY_LOCAL_MACHINE");
+  static const RegNode& Empty() {
+    static const RegNode empty("HKEY_LOCAL_MACHINE");
     return empty;
   }
 
   // Reports a file that cannot serve once, when it is read.
-  static Contents Load(const std::string& path, const FileStamp& stamp) {
-    try {
-      std::ifstream in(path, std::ios::binary);
-      std::ostringstream bytes;
-      if (stamp.error == 0 && in) bytes << in.rdbuf();
-      if (stamp.error != 0 || !in) {
-        const int why = stamp.error != 0 ? stamp.error : errno;
-        WriteStandardError("devavu: registry file " + path + " cannot be read: " +
-                           std::strerror(why) + "\n");
-        return Contents{nullptr, kRegIoFailed};
-      }
-      RegFileContents parsed = ParseRegFile(bytes.str());
-      if (parsed.local_machine == nullptr) {
-        WriteStandardError("devavu: registry file " + path + ", line " +
-                           std::to_string(parsed.error.line) + ": " + parsed.error.what +
-                           "; every registry read fails until the file is corrected\n");
-        return Contents{nullptr, kRegCorrupt};
-      }
-      return Contents{std::move(parsed.local_machine), kRegOk};
-    } catch (const std::bad_alloc&) {
-      return Contents{nullptr, kRegNoMemory};
+  static int32_t Load(const std::string& path, const FileStamp& stamp, SnapshotRef* snapshot) {
+    *snapshot = SnapshotRef();
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (stamp.error == 0 && in) bytes << in.rdbuf();
+    if (stamp.error != 0 || !in) {
+      const int why = stamp.error != 0 ? stamp.error : errno;
+      WriteStandardError("devavu: registry file " + path + " cannot be read: " +
+                         std::strerror(why) + "\n");
+      return kRegIoFailed;
     }
+    RegFileContents parsed = ParseRegFile(bytes.str());
+    if (parsed.local_machine == nullptr) {
+      char line[24];
+      std::snprintf(line, sizeof line, "%zu", parsed.error.line);
+      WriteStandardError("devavu: registry file " + path + ", line " + line + ": " +
+                         parsed.error.what +
+                         "; every registry read fails until the file is corrected\n");
+      return kRegCorrupt;
+    }
+    *snapshot = SnapshotRef(std::move(parsed.local_machine));
+    return kRegOk;
   }
 
   std::mutex mutex_;
   bool loaded_ = false;
   std::string path_;
   FileStamp stamp_;
-  Contents contents_;
+  SnapshotRef snapshot_;
+  int32_t error_ = kRegOk;
 };
 
 RegistryFile& TheFile() {
@@ -110,7 +158,7 @@ RegistryFile& TheFile() {
   return file;
 }
 
-RegKeyData local_machine_key{nullptr, nullptr};
+RegKeyData local_machine_key{{}, nullptr};
 
 // The contents and node a key stands for.
 int32_t Resolve(RegKey key, RegKeyData* view) {
@@ -120,9 +168,9 @@ int32_t Resolve(RegKey key, RegKeyData* view) {
     return kRegOk;
   }
   Contents now = TheFile().Current();
-  if (now.local_machine == nullptr) return now.error;
-  view->node = now.local_machine.get();
-  view->contents = std::move(now.local_machine);
+  if (now.root == nullptr) return now.error;
+  view->snapshot = std::move(now.snapshot);
+  view->node = now.root;
   return kRegOk;
 }
 
