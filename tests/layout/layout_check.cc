@@ -39,6 +39,19 @@ static_assert(offsetof(TraceEntry, module_name) == 0);
 static_assert(offsetof(TraceEntry, entry_name) == 4);
 static_assert(offsetof(TraceEntry, module_handle) == 8);
 
+static_assert(sizeof(CFNEntry) == 12);
+static_assert(offsetof(CFNEntry, name) == 0);
+static_assert(offsetof(CFNEntry, value) == 4);
+static_assert(offsetof(CFNEntry, next) == 8);
+
+static_assert(sizeof(CFNFileEntries) == 24);
+static_assert(offsetof(CFNFileEntries, trace_module_name) == 0);
+static_assert(offsetof(CFNFileEntries, trace_entry_name) == 4);
+static_assert(offsetof(CFNFileEntries, cmmuser) == 8);
+static_assert(offsetof(CFNFileEntries, provider) == 12);
+static_assert(offsetof(CFNFileEntries, cmmusergw) == 16);
+static_assert(offsetof(CFNFileEntries, services) == 20);
+
 static_assert(sizeof(TimerRequest) == 20);
 static_assert(offsetof(TimerRequest, corr) == 0);
 static_assert(offsetof(TimerRequest, interval) == 4);

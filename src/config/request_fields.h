@@ -1,0 +1,23 @@
+// Little-endian fields of the configuration API's request blocks, whatever
+// the host's byte order.
+#ifndef DEVAVU_CONFIG_REQUEST_FIELDS_H_
+#define DEVAVU_CONFIG_REQUEST_FIELDS_H_
+
+#include <cstddef>
+#include <cstdint>
+
+namespace libdevavu::config {
+
+inline uint32_t GetLe(const uint8_t* block, size_t offset, size_t width) {
+  uint32_t v = 0;
+  for (size_t i = width; i-- > 0;) v = (v << 8) | block[offset + i];
+  return v;
+}
+
+inline void PutLe(uint8_t* block, size_t offset, size_t width, uint32_t v) {
+  for (size_t i = 0; i < width; ++i, v >>= 8) block[offset + i] = static_cast<uint8_t>(v);
+}
+
+}  // namespace libdevavu::config
+
+#endif  // DEVAVU_CONFIG_REQUEST_FIELDS_H_
