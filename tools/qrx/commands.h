@@ -22,6 +22,7 @@ extern const Command kDemoCommand;
 extern const Command kMsgCommand;
 extern const Command kDumpCommand;
 extern const Command kRecordsCommand;
+extern const Command kConfigCommand;
 
 }  // namespace qrx
 

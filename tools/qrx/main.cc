@@ -9,6 +9,7 @@ namespace {
 
 const qrx::Command* const kCommands[] = {&qrx::kDemoCommand, &qrx::kDumpCommand,
                                          &qrx::kMsgCommand,
+                                         &qrx::kConfigCommand,
                                          &qrx::kRecordsCommand};
 
 void PrintUsage(std::FILE* out) {
