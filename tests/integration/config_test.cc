@@ -1,0 +1,109 @@
+// qrx config and ProcessCFNFileEntries against the real libraries and the
+// sample files, as a user runs them.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Outcome {
+  int exit_code;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+constexpr char kSampleEntries[] =
+    "trace library: VIRARUDI, entry point _LOGFACILITIESEP@8\n"
+    "[CMMUSER]\n  PORT=4711\n  HOST=gateway.example\n"
+    "[PROVIDER]\n  NAME=sample.provider\n"
+    "[CMMUSERGW]\n  (no entries)\n"
+    "[SERVICES]\n  TIMEOUT=30\n  ROUTER=router.dll\n";
+
+class ConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/devavu-config-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  // "qrx config" with the settings given; library_dir, when given, is where
+  // libdevavu.so and its companions are taken from.
+  Outcome QrxConfig(const std::string& settings, const std::string& library_dir = "") const {
+    const std::string command =
+        "cd '" + dir_ + "' && env -u QRXRUN -u QRX_REGISTRY -u QRXCFNDIR -u QRXCONFIG " +
+        "QRX_MODULE_PATH= QRXTRACEFILE=trace.log " + settings +
+        (library_dir.empty() ? "" : " LD_LIBRARY_PATH='" + library_dir + "'") + " '" QRX
+        "' config >out.txt 2>err.txt";
+    const int status = std::system(command.c_str());
+    return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ + "/out.txt"),
+                   ReadFile(dir_ + "/err.txt")};
+  }
+
+  std::string Trace() const { return ReadFile(dir_ + "/trace.log"); }
+
+  std::string dir_;
+};
+
+TEST_F(ConfigTest, BothStoresDeliverTheSampleConfiguration) {
+  const Outcome api = QrxConfig("QRXCFNDIR=" EXAMPLES_DIR " QRXCONFIG=sample");
+  ASSERT_EQ(api.exit_code, 0) << api.err;
+  EXPECT_EQ(api.out, "store: configuration API, file " EXAMPLES_DIR
+                     "/sample.cfn (QRXRUN is not TRUE)\n" + std::string(kSampleEntries));
+  EXPECT_NE(Trace().find("ORVESVC  ATTACH"), std::string::npos);
+  EXPECT_NE(Trace().find("ORVESVC  DETACH"), std::string::npos);
+
+  const Outcome registry = QrxConfig("QRXRUN=TRUE QRX_REGISTRY=" EXAMPLES_DIR "/registry.reg");
+  ASSERT_EQ(registry.exit_code, 0) << registry.err;
+  EXPECT_EQ(registry.out, "store: registry file " EXAMPLES_DIR
+                          "/registry.reg (QRXRUN=TRUE)\n" + std::string(kSampleEntries));
+}
+
+TEST_F(ConfigTest, AFailedOpenIsLoggedThroughTheTraceLibrary) {
+  const Outcome run = QrxConfig("QRXCFNDIR=" EXAMPLES_DIR " QRXCONFIG=absent");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("ProcessCFNFileEntries gave -10"), std::string::npos) << run.err;
+  EXPECT_NE(Trace().find("ORVESVC  ERROR QRX0004E msg=4 id=00122101 code=00010004"),
+            std::string::npos)
+      << Trace();
+}
+
+TEST_F(ConfigTest, TooManyEntriesGiveMinus12) {
+  const Outcome run = QrxConfig("QRXCFNDIR=" CONFIG_DATA_DIR " QRXCONFIG=crowded");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("ProcessCFNFileEntries gave -12"), std::string::npos) << run.err;
+  EXPECT_EQ(Trace().find("ERROR"), std::string::npos) << "refusal 49 is not logged";
+}
+
+TEST_F(ConfigTest, WithoutTheTraceLibraryTheConfigurationIsReadAndErrorsGoNowhere) {
+  const Outcome good = QrxConfig("QRXCFNDIR=" EXAMPLES_DIR " QRXCONFIG=sample", NO_TRACE_LIBRARY_DIR);
+  ASSERT_EQ(good.exit_code, 0) << good.err;
+  EXPECT_NE(good.out.find("ROUTER=router.dll"), std::string::npos);
+  const Outcome bad = QrxConfig("QRXCFNDIR=" EXAMPLES_DIR " QRXCONFIG=absent", NO_TRACE_LIBRARY_DIR);
+  EXPECT_EQ(bad.exit_code, 1);
+  EXPECT_EQ(Trace(), "");
+}
+
+TEST(ConfigExports, QXGetEnvIsQXGetCfgUnderASecondName) {
+  void* library = dlopen(LIBRARY_DIR "/libdevavu.so", RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  EXPECT_NE(dlsym(library, "QXGetCfg"), nullptr);
+  EXPECT_EQ(dlsym(library, "QXGetCfg"), dlsym(library, "QXGetEnv"));
+  dlclose(library);
+}
+
+}  // namespace
