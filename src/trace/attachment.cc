@@ -79,6 +79,16 @@ int32_t AttachOwnAnchor() {
   return 0;
 }
 
+// The timer thread and QXTIMER trace through the own anchor holding
+// lib_lock; filling the anchor under the same lock keeps them from reading it
+// half made. Before devavu_init there is no lock and no timer thread.
+int32_t AttachOwnAnchorLocked() {
+  auto& lock = libdevavu::frame::State().lib_lock;
+  if (!lock) return AttachOwnAnchor();
+  libdevavu::platform::LockHolder hold(*lock);
+  return AttachOwnAnchor();
+}
+
 }  // namespace
 
 extern "C" {
@@ -88,7 +98,7 @@ DEVAVU_API int32_t GetTraceErrLogAddressability(const char* name, TraceEntry* en
   if (name == nullptr || entry == nullptr || anchor == nullptr) return -1;
   switch (libdevavu::frame::State().own_attach_state.load()) {
     case libdevavu::frame::kOwnNotTried:
-      if (const int32_t rc = AttachOwnAnchor(); rc != 0) return rc;
+      if (const int32_t rc = AttachOwnAnchorLocked(); rc != 0) return rc;
       break;
     case libdevavu::frame::kOwnFailed:
       return -1;

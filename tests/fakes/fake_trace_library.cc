@@ -7,9 +7,6 @@ namespace fakes {
 namespace {
 std::string Text(const char* text) { return text != nullptr ? text : ""; }
 
-// The flags byte handed out in attach replies; it stays valid for the
-// process, as a trace library's does.
-uint8_t reply_flags_byte;
 }  // namespace
 
 TraceLibrary& TraceLib() {
@@ -51,9 +48,9 @@ int32_t FakeLogFacilities(uint32_t type, LogRequest* request) {
 
   if (type == LOGREQ_ATTACH) {
     if (lib.attach_answer != 0) return lib.attach_answer;
-    reply_flags_byte = lib.flags;
+    uint8_t& flags = lib.flag_bytes.try_emplace(seen.component, lib.flags).first->second;
     request->attach.error_id_base = lib.error_id_base;
-    request->attach.trace_flags = lib.reply_flags ? &reply_flags_byte : nullptr;
+    request->attach.trace_flags = lib.reply_flags ? &flags : nullptr;
     request->attach.attach_word = lib.attach_word;
   }
   return type == LOGREQ_ERROR ? lib.error_answer : 0;

@@ -61,6 +61,9 @@ struct TraceLibrary {
   bool reply_flags = true;  // false: reply word 2 is 0
   DvWord error_id_base = 0x00100000;
   DvWord attach_word = 7;
+  // Each component's flags byte, made from `flags` at its first attach and
+  // never written again, as a trace library's are.
+  std::map<std::string, uint8_t> flag_bytes;
 };
 
 // The fakes' state, guarded by Lock() where threads meet.
