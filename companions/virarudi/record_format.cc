@@ -91,7 +91,9 @@ RecordStamp StampNow() {
 
 std::string FormatTraceRecord(const RecordStamp& stamp, const LogTraceRequest& request) {
   const std::string_view label = OrDash(request.label);
-  const std::string_view text = request.text != nullptr ? request.text : "";
+  std::string_view text = request.text != nullptr ? request.text : "";
+  // A text that ends its own line would leave an empty line in the file.
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
   const size_t length = request.data != nullptr ? static_cast<uint16_t>(request.length) : 0;
   std::string out = BeginRecord(stamp, request.component_name,
                                 label.size() + text.size() + DumpSize(length));

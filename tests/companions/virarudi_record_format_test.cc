@@ -41,6 +41,11 @@ TEST(TraceRecordTest, TrailingBlanksOfALabelAreKept) {
             kHeader + "ORVESVC  PROV CALL    value\n");
 }
 
+TEST(TraceRecordTest, TextEndingItsOwnLineMakesNoEmptyLine) {
+  EXPECT_EQ(FormatTraceRecord(kStamp, Trace("DEBUG INFO ", "ORVESVC", "woken up at 1f\n")),
+            kHeader + "ORVESVC  DEBUG INFO   woken up at 1f\n");
+}
+
 TEST(TraceRecordTest, WithoutTextTheLineEndsWithTheLabelAsGiven) {
   EXPECT_EQ(FormatTraceRecord(kStamp, Trace("DEBUG INFO ", "ORVESVC", nullptr)),
             kHeader + "ORVESVC  DEBUG INFO \n");

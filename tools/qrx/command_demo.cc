@@ -1,5 +1,6 @@
 // qrx demo: runs a component through the library's services and shows what
 // happened, step by step.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -7,9 +8,11 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "commands.h"
 #include "devavu.h"
+#include "sample_component.h"
 
 namespace qrx {
 
@@ -40,6 +43,31 @@ std::string PrepareTraceFile() {
 
 void Check(bool ok, const char* step, const std::string& reason) {
   if (!ok) throw DemoFailure{step, reason};
+}
+
+// A timer of the sample component: interval 300 ms, two re-arms, so its
+// callback OnTimer in libsample.so is called three times, final on the last.
+void RunTimer() {
+  constexpr uint32_t kCorr = 7;
+  SampleReset();
+  TimerRequest request{kCorr, 300, 2, "SAMPLE", "OnTimer"};
+  const int32_t added = QXTIMER(QXTIMER_ADD, &request);
+  Check(added == QXTIMER_OK, "timer", "QXTIMER gave " + std::to_string(added));
+  std::printf("    QXTIMER(add corr=%u, interval=300 ms, retry_limit=2, SAMPLE/OnTimer) = 0\n",
+              kCorr);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  int shown = 0;
+  while (SampleTimerFinals(kCorr) == 0) {
+    Check(std::chrono::steady_clock::now() < deadline, "timer",
+          "the callback was not called three times within 10 s");
+    for (; shown < SampleTimerCalls(kCorr); ++shown) {
+      std::printf("    OnTimer(corr=%u) called, call %d\n", kCorr, shown + 1);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  for (; shown < SampleTimerCalls(kCorr); ++shown) {
+    std::printf("    OnTimer(corr=%u) called, call %d (final)\n", kCorr, shown + 1);
+  }
 }
 
 void RunDemo(const std::string& trace_file) {
@@ -88,12 +116,15 @@ void RunDemo(const std::string& trace_file) {
   std::printf("    logged QRX0002E with error identifier 0x%08X and two extra words\n",
               anchor.error_id_base + 0x20101);
 
-  Section(5, "Detach and shut down");
+  Section(5, "A timer with retries");
+  RunTimer();
+
+  Section(6, "Detach and shut down");
   UnGetTraceErrLogAddressability(kComponent, &entry, &anchor);
   devavu_term();
   std::printf("    detached, devavu_term done\n");
 
-  Section(6, "The trace file");
+  Section(7, "The trace file");
   std::printf("    %s\n\n", trace_file.c_str());
   std::ifstream in(trace_file);
   std::stringstream text;
@@ -132,7 +163,8 @@ const Command kDemoCommand{
     "demo", "run a sample component through the library and show its trace",
     "usage: qrx demo\n\n"
     "Runs a component named DEMO through the library: start-up, attach to the\n"
-    "trace library with tracing on, trace and error records, detach, shutdown.\n"
+    "trace library with tracing on, trace and error records, a timer with\n"
+    "retries calling back into the sample component, detach, shutdown.\n"
     "Prints each step, then the trace file.\n\n"
     "Environment (all optional):\n"
     "  QRXTRACE       trace flags per component (default ORVESVC=0x40,DEMO=0xC0)\n"
