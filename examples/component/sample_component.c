@@ -24,6 +24,11 @@ void RemoveOwnTimer(uint32_t corr, uint32_t final) {
   atomic_store(&last_remove_result, QXTIMER(QXTIMER_REMOVE, &request));
 }
 
+void TermLibrary(uint32_t corr, uint32_t final) {
+  devavu_term();
+  count(corr, final); /* counted once the library is down */
+}
+
 int SampleTimerCalls(uint32_t corr) {
   return corr < SAMPLE_MAX_CORR ? atomic_load(&calls[corr]) : 0;
 }

@@ -24,6 +24,10 @@ SAMPLE_API void OnTimer(uint32_t corr, uint32_t final);
 /* Removes its own timer at its first call; the removal's result is kept. */
 SAMPLE_API void RemoveOwnTimer(uint32_t corr, uint32_t final);
 
+/* Shuts the library down from inside the callback (devavu_term), then
+ * counts the call. */
+SAMPLE_API void TermLibrary(uint32_t corr, uint32_t final);
+
 /* How often the callbacks were called for corr, and with final = 1. */
 SAMPLE_API int SampleTimerCalls(uint32_t corr);
 SAMPLE_API int SampleTimerFinals(uint32_t corr);

@@ -96,9 +96,28 @@ TEST_F(TimerThreadTest, TermWithQueuedTimersEndsTheThreadAndFreesThem) {
   EXPECT_EQ(OrvMemLiveBlocks(), start_blocks_);
   ASSERT_EQ(devavu_init(), 0);
   ASSERT_EQ(devavu_init2(0), 0);
+  ASSERT_EQ(Add(21, 60000, 0), QXTIMER_OK);
   EXPECT_EQ(devavu_init2(0), 0) << "a second start keeps the running thread";
   ASSERT_EQ(Add(20, 100, 0), QXTIMER_OK);
   EXPECT_TRUE(WaitFor([] { return SampleTimerCalls(20) == 1; }));
+  TimerRequest queued{21, 0, 0, nullptr, nullptr};
+  EXPECT_EQ(QXTIMER(QXTIMER_REMOVE, &queued), QXTIMER_OK) << "and loses no timer";
+}
+
+TEST_F(TimerThreadTest, TermFromACallbackDoesNotWaitForItself) {
+  ASSERT_EQ(Add(30, 100, 3, "TermLibrary"), QXTIMER_OK);
+  ASSERT_EQ(Add(31, 60000, 0), QXTIMER_OK);
+  ASSERT_TRUE(WaitFor([] { return SampleTimerCalls(30) == 1; }));
+  uint8_t version[4];
+  EXPECT_EQ(devavu(0, version), -10);
+  EXPECT_EQ(OrvMemLiveBlocks(), start_blocks_) << "the queued timers were freed";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(SampleTimerCalls(30), 1) << "the thread ended after the callback";
+
+  ASSERT_EQ(devavu_init(), 0);
+  ASSERT_EQ(devavu_init2(0), 0);
+  ASSERT_EQ(Add(32, 100, 0), QXTIMER_OK);
+  EXPECT_TRUE(WaitFor([] { return SampleTimerCalls(32) == 1; }));
 }
 
 // Eight threads add and remove timers while callbacks run. Every timer ends
