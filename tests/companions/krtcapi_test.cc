@@ -146,17 +146,6 @@ TEST_F(KrtcapiTest, ThreadsOpenReadAndCloseAtOnce) {
   for (uint32_t count : counts) EXPECT_EQ(count, 50u * 7u);
 }
 
-TEST(CfnFile, BlanksCommentsLineEndsAndAByteOrderMarkAreTakenAsUsersWriteThem) {
-  const auto file = krtcapi::ParseCfnFile(
-      "\xEF\xBB\xBF; comment\r\n  # another\r\n\r\n[ A ]\r\n  name = some value  \r\nk=v=w\r\n");
-  ASSERT_EQ(file.error_line, 0u) << file.error;
-  ASSERT_EQ(file.entries.size(), 2u);
-  EXPECT_EQ(file.entries[0].section, "A");
-  EXPECT_EQ(file.entries[0].name, "name");
-  EXPECT_EQ(file.entries[0].value, "some value");
-  EXPECT_EQ(file.entries[1].value, "v=w");
-}
-
 TEST(CfnFile, TextsThatWouldNotFitTheAnswerMakeTheFileInvalid) {
   const std::string fits = "[" + std::string(31, 'S') + "]\n" + std::string(127, 'n') + "=" +
                            std::string(127, 'v') + "\n";

@@ -82,13 +82,6 @@ TEST_F(ConfigTest, AFailedOpenIsLoggedThroughTheTraceLibrary) {
       << Trace();
 }
 
-TEST_F(ConfigTest, TooManyEntriesGiveMinus12) {
-  const Outcome run = QrxConfig("QRXCFNDIR=" CONFIG_DATA_DIR " QRXCONFIG=crowded");
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_NE(run.err.find("ProcessCFNFileEntries gave -12"), std::string::npos) << run.err;
-  EXPECT_EQ(Trace().find("ERROR"), std::string::npos) << "refusal 49 is not logged";
-}
-
 TEST_F(ConfigTest, WithoutTheTraceLibraryTheConfigurationIsReadAndErrorsGoNowhere) {
   const Outcome good = QrxConfig("QRXCFNDIR=" EXAMPLES_DIR " QRXCONFIG=sample", NO_TRACE_LIBRARY_DIR);
   ASSERT_EQ(good.exit_code, 0) << good.err;

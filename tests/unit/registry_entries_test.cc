@@ -80,13 +80,6 @@ TEST_F(RegistryEntriesTest, TheActiveConfigurationIsDeliveredWithoutTheTraceLibr
   ExpectNothingLeftOver();
 }
 
-TEST_F(RegistryEntriesTest, AVersion5ExportServesTheSame) {
-  setenv("QRX_REGISTRY", CONFIG_DATA_DIR "/lab_unicode.reg", 1);
-  ASSERT_EQ(ProcessCFNFileEntries(&entries_), 0);
-  EXPECT_EQ(Entries(entries_.provider).front(), "PATH=%QRX%\\p");
-  Release(entries_);
-}
-
 TEST_F(RegistryEntriesTest, ABrokenActiveConfigurationGivesMinus10WithNothingWritten) {
   UseLabWith("[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltara\\Quorix\\V100\\Configurations]\r\n");
   EXPECT_EQ(ReadFailing(), DV_UNUSABLE) << "no Configurations key";
@@ -102,17 +95,6 @@ TEST_F(RegistryEntriesTest, ABrokenActiveConfigurationGivesMinus10WithNothingWri
     UseActive(trace);
     EXPECT_EQ(ReadFailing(), DV_UNUSABLE) << trace;
   }
-  ExpectNothingLeftOver();
-}
-
-TEST_F(RegistryEntriesTest, AMalformedFileFailsEveryCallCleanly) {
-  UseLabWith("\"stray\"=dword:\r\n");
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(ReadFailing(), DV_UNUSABLE);
-  EXPECT_EQ(ReadFailing(), DV_UNUSABLE);
-  const std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_NE(said.find(", line 36: dword:"), std::string::npos) << said;
-  EXPECT_EQ(said.find('\n'), said.size() - 1) << "once";
   ExpectNothingLeftOver();
 }
 

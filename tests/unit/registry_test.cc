@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -54,40 +55,31 @@ constexpr char kFile[] =
     "\"n\"=dword:00000001\n"
     "[HKEY_LOCAL_MACHINE\\Soft\\Key\\Sub]\n";
 
-TEST_F(RegistryTest, KeyInfoCountsTheDefaultValueAndGivesLengthsAsWindowsDoes) {
+TEST_F(RegistryTest, InfoAndEnumerationGiveWhatWindowsGivesInTheFilesOrder) {
   Write(kFile);
   reg::RegKey key = Open("soft\\KEY");
   reg::RegKeyInfo info;
   ASSERT_EQ(reg::QueryRegistryKeyInfo(key, &info), reg::kRegOk);
-  EXPECT_EQ(info.values, 3u);
+  EXPECT_EQ(info.values, 3u) << "the default value counts";
   EXPECT_EQ(info.longest_value_name, 14u) << "characters without the terminator";
   EXPECT_EQ(info.longest_value_data, 9u) << "bytes, the string's terminator included";
+  const char* expected[] = {"second-longest", "", "n", nullptr};
+  for (uint32_t i = 0; i < 4; ++i) {
+    char name[32];
+    uint32_t name_length = sizeof name;
+    const int32_t rc = reg::EnumRegistryValue(key, i, name, &name_length, nullptr, nullptr, nullptr);
+    if (expected[i] == nullptr) {
+      EXPECT_EQ(rc, reg::kRegNoMoreItems);
+    } else {
+      EXPECT_EQ(rc, reg::kRegOk);
+      EXPECT_STREQ(name, expected[i]);
+      EXPECT_EQ(name_length, std::strlen(expected[i]));
+    }
+  }
   EXPECT_EQ(reg::CloseRegistryKey(key), reg::kRegOk);
 }
 
-TEST_F(RegistryTest, EnumerationFollowsTheFileAndEndsWithNoMoreItems) {
-  Write(kFile);
-  reg::RegKey key = Open("Soft\\Key");
-  const char* expected[] = {"second-longest", "", "n"};
-  for (uint32_t i = 0; i < 3; ++i) {
-    char name[32];
-    uint32_t name_length = sizeof name;
-    uint8_t data[16];
-    uint32_t data_length = sizeof data;
-    uint32_t type = 99;
-    ASSERT_EQ(reg::EnumRegistryValue(key, i, name, &name_length, &type, data, &data_length),
-              reg::kRegOk);
-    EXPECT_STREQ(name, expected[i]);
-    EXPECT_EQ(name_length, std::string(expected[i]).size());
-  }
-  char name[32];
-  uint32_t name_length = sizeof name;
-  EXPECT_EQ(reg::EnumRegistryValue(key, 3, name, &name_length, nullptr, nullptr, nullptr),
-            reg::kRegNoMoreItems);
-  reg::CloseRegistryKey(key);
-}
-
-TEST_F(RegistryTest, ShortBuffersGiveMoreDataWithTheLengthNeeded) {
+TEST_F(RegistryTest, AShortBufferGivesMoreDataWithTheLengthNeeded) {
   Write(kFile);
   reg::RegKey key = Open("Soft\\Key");
   char name[14];  // no room for the terminator
@@ -99,12 +91,6 @@ TEST_F(RegistryTest, ShortBuffersGiveMoreDataWithTheLengthNeeded) {
   EXPECT_EQ(reg::QueryRegistryValue(key, "SECOND-LONGEST", nullptr, data, &data_length),
             reg::kRegMoreData);
   EXPECT_EQ(data_length, 9u);
-  data_length = 0;
-  uint32_t type = 0;
-  EXPECT_EQ(reg::QueryRegistryValue(key, nullptr, &type, nullptr, &data_length), reg::kRegOk);
-  EXPECT_EQ(type, reg::kRegSz);
-  EXPECT_EQ(data_length, 2u);
-  EXPECT_EQ(reg::QueryRegistryValue(key, "absent", nullptr, nullptr, nullptr), reg::kRegFileNotFound);
   reg::CloseRegistryKey(key);
 }
 
