@@ -3,10 +3,13 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -118,6 +121,29 @@ TEST_F(RegistryTest, AChangedFileIsReadAgainWhileOpenKeysKeepWhatTheyWereOpenedO
   ASSERT_EQ(reg::QueryRegistryKeyInfo(old_key, &info), reg::kRegOk);
   EXPECT_EQ(info.values, 3u);
   reg::CloseRegistryKey(old_key);
+}
+
+TEST_F(RegistryTest, ThreadsReadWhileTheFileIsReplaced) {
+  Write(kFile);
+  std::atomic<bool> done{false};
+  std::vector<std::thread> readers;
+  for (int t = 0; t < 3; ++t) {
+    readers.emplace_back([&done] {
+      while (!done.load()) {
+        reg::RegKey key = nullptr;
+        const int32_t opened = reg::OpenRegistryKey(reg::LocalMachineKey(), "Soft\\Key", &key);
+        EXPECT_EQ(opened, reg::kRegOk);
+        if (opened != reg::kRegOk) continue;
+        reg::RegKeyInfo info;
+        EXPECT_EQ(reg::QueryRegistryKeyInfo(key, &info), reg::kRegOk);
+        EXPECT_TRUE(info.values == 3 || info.values == 1) << info.values;
+        reg::CloseRegistryKey(key);
+      }
+    });
+  }
+  for (int i = 0; i < 50; ++i) Write(i % 2 == 0 ? "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Key]\n\"v\"=\"1\"\n" : kFile);
+  done = true;
+  for (auto& reader : readers) reader.join();
 }
 
 TEST_F(RegistryTest, AMalformedFileIsReportedOnceAndEveryReadFailsUntilItIsCorrected) {
