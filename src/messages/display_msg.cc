@@ -1,7 +1,6 @@
 // DisplayMsg: a message put in front of the user, either the text given or
 // a numbered message of qrxmsg. It needs neither the catalogue nor its lock.
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 #include "devavu.h"

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 #include "devavu.h"
 #include "frame/library_state.h"

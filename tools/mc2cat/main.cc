@@ -1,7 +1,6 @@
 // mc2cat INPUT.mc OUTDIR LANG...: writes OUTDIR/<lang>/<name>.msg, a gencat
 // source for each language asked for, from one Message Compiler file. A
 // fault ends it with "INPUT.mc:LINE: what is wrong" and exit code 1.
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
