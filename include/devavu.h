@@ -200,12 +200,15 @@ DEVAVU_API int32_t UnGetTraceErrLogAddressability(const char *name, TraceEntry *
  *
  *   SmfmtRequest rq = {0};
  *   rq.op = SMFMT_PARSE; rq.buf = bytes; rq.len = length;
- *   if (QXSMFMT(&rq) == 0) {
+ *   if (QXSMFMT(&rq) == 0)
  *     for (SmfmtGroup *g = rq.groups; g; g = g->next)
  *       for (SmfmtRecord *r = g->first; r; r = r->next) use(r);
- *   }
- *   rq.op = SMFMT_FREE_LIST; QXSMFMT(&rq);  (after -1 and -10 too, when
- *                                            rq.groups is not null)
+ *   if (rq.groups) { rq.op = SMFMT_FREE_LIST; QXSMFMT(&rq); }
+ *
+ * The release is needed after -1 and -10 too: a failed parse leaves the list
+ * it made so far (a malformed record last, flagged SMFMT_MALFORMED). A
+ * stream from SMFMT_BUILD goes back with SMFMT_FREE_BUFFER; SMFMT_FREE_LIST
+ * only takes lists whose blocks all came from MEMGET.
  *
  * Results: 0 done; -1 a malformed record (parse), a stream over 65535 bytes
  * or a list that cannot be built (build), no stream (parse) or no list
