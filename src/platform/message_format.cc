@@ -1,6 +1,6 @@
 #include "platform/message_format.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cstring>
 
 namespace libdevavu::platform {
@@ -172,17 +172,18 @@ void PutNumber(Sink& sink, Form form, uintptr_t insert) {
     if (form.size == Width::kChar) magnitude = static_cast<uint8_t>(insert);
   }
 
-  const int base = conv == 'o' ? 8 : (conv == 'x' || conv == 'X' || conv == 'p') ? 16 : 10;
+  const unsigned base = conv == 'o' ? 8 : (conv == 'x' || conv == 'X' || conv == 'p') ? 16 : 10;
+  const char* const symbols = conv == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
   char digits[32];
   size_t count = 0;
   if (!(form.has_precision && form.precision == 0 && magnitude == 0)) {
-    count = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr -
-                                digits);
-  }
-  if (conv == 'X' || conv == 'p') {
-    for (size_t i = 0; i < count; ++i) {
-      if (digits[i] >= 'a') digits[i] = static_cast<char>(digits[i] - 'a' + 'A');
-    }
+    // Written backwards, then turned round.
+    uint64_t rest = magnitude;
+    do {
+      digits[count++] = symbols[rest % base];
+      rest /= base;
+    } while (rest != 0);
+    std::reverse(digits, digits + count);
   }
   // Addresses print as at least eight upper-case digits, as the product's
   // texts always showed them.
