@@ -65,7 +65,7 @@ char* Retrieve(MsgComponent* component, bool substitute) {
   return RetrieveMsgText(own) == kRetrieved ? own->text : FallbackText();
 }
 
-char* GetMessage(uint16_t comp_id, uint32_t msg_no, uint16_t insert_count,
+char* RequestMessage(uint16_t comp_id, uint32_t msg_no, uint16_t insert_count,
                  const uintptr_t* inserts) {
   if (Refused()) return FallbackText();
   auto& state = frame::State();
@@ -101,15 +101,16 @@ extern "C" {
 
 DEVAVU_API char* va_getmsg(uint32_t comp_id, uint32_t msg_no, uint32_t insert_count,
                            const DvWord* inserts) {
-  return libdevavu::messages::GetMessage(static_cast<uint16_t>(comp_id), msg_no,
-                                         static_cast<uint16_t>(insert_count), inserts);
+  return libdevavu::messages::RequestMessage(static_cast<uint16_t>(comp_id), msg_no,
+                                             static_cast<uint16_t>(insert_count), inserts);
 }
 
 DEVAVU_API char* getmsg(uint32_t comp_id, uint32_t msg_no, uint32_t insert_count, ...) {
   // Only the inserts that reach the formatting are read from the list.
   DvWord inserts[libdevavu::frame::kMaxInserts] = {};
-  const uint16_t count = static_cast<uint16_t>(insert_count);
-  const uint16_t taken = count < libdevavu::frame::kMaxInserts ? count : libdevavu::frame::kMaxInserts;
+  constexpr uint16_t kMax = libdevavu::frame::kMaxInserts;
+  const auto count = static_cast<uint16_t>(insert_count);
+  const uint16_t taken = count < kMax ? count : kMax;
   va_list args;
   va_start(args, insert_count);
   for (uint16_t i = 0; i < taken; ++i) inserts[i] = va_arg(args, DvWord);
