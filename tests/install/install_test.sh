@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, builds the hello component
+# against the installed package with CMake and with pkg-config, runs both,
+# and runs the installed qrx demo with a clean environment.
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1
+source=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+
+cmake --install "$build" --prefix "$prefix" > "$work/install.log"
+for f in bin/qrx lib/libdevavu.so lib/liborvesvc.so lib/libvirarudi.so lib/libkrtcapi.so \
+         lib/libtxtcat.so include/devavu.h include/orvesvc.h lib/pkgconfig/devavu.pc \
+         lib/cmake/devavu/devavuConfig.cmake share/devavu/locale/en/qrxmsg.cat \
+         share/devavu/locale/de/qrxmsg.cat; do
+  [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
+done
+
+echo "--- hello, built with CMake"
+cmake -S "$source/examples/hello" -B "$work/hello-cmake" -DCMAKE_PREFIX_PATH="$prefix" \
+  > "$work/hello-cmake.log" 2>&1 || { cat "$work/hello-cmake.log"; exit 1; }
+cmake --build "$work/hello-cmake" > "$work/hello-build.log" 2>&1 ||
+  { cat "$work/hello-build.log"; exit 1; }
+env -i PATH=/usr/bin:/bin QRXTRACEFILE="$work/trace-cmake.log" "$work/hello-cmake/hello_main" |
+  tee "$work/hello-cmake.out"
+grep -q 'HelloTick(corr=1, final=1)' "$work/hello-cmake.out"
+grep -q 'hello: message 352: .*VIRARUDI' "$work/hello-cmake.out"
+
+echo "--- hello, built with pkg-config"
+export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
+mkdir -p "$work/hello-pc"
+cc -std=c99 -Wall -Wextra -Werror -shared -fPIC -o "$work/hello-pc/libhello.so" \
+  "$source/examples/hello/hello_component.c" $(pkg-config --cflags --libs devavu)
+cc -std=c99 -D_POSIX_C_SOURCE=200809L -Wall -Wextra -Werror -o "$work/hello-pc/hello_main" \
+  "$source/examples/hello/hello.c" -I"$source/examples/hello" \
+  -L"$work/hello-pc" -Wl,-rpath,"$work/hello-pc" -lhello $(pkg-config --cflags --libs devavu)
+env -i PATH=/usr/bin:/bin QRXTRACEFILE="$work/trace-pc.log" "$work/hello-pc/hello_main" |
+  tee "$work/hello-pc.out"
+grep -q 'HelloTick(corr=1, final=1)' "$work/hello-pc.out"
+
+echo "--- the installed qrx demo, clean environment"
+(cd "$work" && env -i PATH=/usr/bin:/bin HOME="$work" "$prefix/bin/qrx" demo > "$work/demo.out" 2>&1) ||
+  { cat "$work/demo.out"; exit 1; }
+grep -q 'demo finished' "$work/demo.out"
+echo "install test passed"
