@@ -10,11 +10,14 @@
 #include "krtcapi.h"
 #include "open_configurations.h"
 #include "orvesvc.h"
-#include "request_block.h"
+#include "platform/little_endian.h"
 
 namespace krtcapi {
 
 namespace {
+
+using libdevavu::platform::GetLe;
+using libdevavu::platform::PutLe;
 
 constexpr uint32_t kHeaderLength = 16;
 

@@ -4,13 +4,16 @@
 #include <cstring>
 #include <string_view>
 
-#include "config/request_fields.h"
+#include "platform/little_endian.h"
 #include "frame/common_services.h"
 #include "krtcapi.h"
 
 namespace libdevavu::config {
 
 namespace {
+
+using platform::GetLe;
+using platform::PutLe;
 
 std::string_view FieldText(const uint8_t* field, size_t size) {
   const auto* text = reinterpret_cast<const char*>(field);

@@ -1,54 +1,29 @@
 // Runs the plain C component against the real libraries and reads what it
 // left in the trace file.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 
+#include "shell_test.h"
+
 namespace {
 
-struct Outcome {
-  int exit_code;
-  std::string out;
-  std::string err;
-  std::string trace;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class ComponentTest : public ::testing::Test {
+class ComponentTest : public ShellTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/devavu-component-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
+  // Runs the component with the trace settings given, taking libdevavu.so
+  // and its companions from library_dir. The outcome's trace is the trace
+  // file's text.
   Outcome RunComponent(const std::string& mode, const std::string& library_dir,
-                   const std::string& trace_setting) {
-    const std::string trace = dir_ + "/trace.log";
-    const std::string out = dir_ + "/out.txt";
-    const std::string err = dir_ + "/err.txt";
-    const std::string command = "env QRX_MODULE_PATH= QRXTRACEFILE='" + trace +
-                                "' QRXTRACE='" + trace_setting + "' LD_LIBRARY_PATH='" +
-                                library_dir + "' " + C_COMPONENT + " " + mode + " >'" + out +
-                                "' 2>'" + err + "'";
-    const int status = std::system(command.c_str());
-    return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err),
-               ReadFile(trace)};
+                       const std::string& trace_setting) {
+    Outcome outcome = Run("env QRX_MODULE_PATH= QRXTRACEFILE=trace.log QRXTRACE='" +
+                          trace_setting + "' LD_LIBRARY_PATH='" + library_dir + "' " +
+                          C_COMPONENT + " " + mode);
+    trace_ = ReadFile(Path("trace.log"));
+    return outcome;
   }
 
-  std::string dir_;
+  std::string trace_;
 };
 
 // The line of the trace that holds every one of the given pieces.
@@ -69,7 +44,7 @@ TEST_F(ComponentTest, ComponentLifeLeavesItsRecordsInTheTraceFile) {
             "init=0\ninit2=0\nentry=0\nattach=0\ntracing=1\nerror=0\ndetach=0\n");
   EXPECT_EQ(run.err, "");
 
-  const std::string& t = run.trace;
+  const std::string& t = trace_;
   const size_t own_attach = t.find(LineWith(t, {" ORVESVC ", "ATTACH"}));
   const size_t app_attach = t.find(LineWith(t, {" APP ", "ATTACH"}));
   ASSERT_NE(LineWith(t, {" ORVESVC ", "ATTACH"}), "") << t;
@@ -99,8 +74,8 @@ TEST_F(ComponentTest, TracingOffWritesNoTraceRecords) {
   const Outcome run = RunComponent("life", LIBRARY_DIR, "");
   ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
   EXPECT_NE(run.out.find("tracing=0"), std::string::npos);
-  EXPECT_EQ(LineWith(run.trace, {"FUNC CALL"}), "");
-  EXPECT_NE(LineWith(run.trace, {" APP ", "ERROR", "QRX0005E"}), "")
+  EXPECT_EQ(LineWith(trace_, {"FUNC CALL"}), "");
+  EXPECT_NE(LineWith(trace_, {" APP ", "ERROR", "QRX0005E"}), "")
       << "error records are logged whatever the flags";
 }
 
@@ -108,7 +83,7 @@ TEST_F(ComponentTest, MissingTraceLibraryFailsEveryAttach) {
   const Outcome run = RunComponent("attach3", NO_TRACE_LIBRARY_DIR, "*=0x40");
   ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
   EXPECT_EQ(run.out, "init=0\nattach1=-1\nattach2=-1\nattach3=-1\n");
-  EXPECT_EQ(run.trace, "");
+  EXPECT_EQ(trace_, "");
 }
 
 }  // namespace

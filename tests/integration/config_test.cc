@@ -2,28 +2,12 @@
 // sample files, as a user runs them.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "shell_test.h"
+
 namespace {
-
-struct Outcome {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 constexpr char kSampleEntries[] =
     "trace library: VIRARUDI, entry point _LOGFACILITIESEP@8\n"
@@ -32,31 +16,18 @@ constexpr char kSampleEntries[] =
     "[CMMUSERGW]\n  (no entries)\n"
     "[SERVICES]\n  TIMEOUT=30\n  ROUTER=router.dll\n";
 
-class ConfigTest : public ::testing::Test {
+class ConfigTest : public ShellTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/devavu-config-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
   // "qrx config" with the settings given; library_dir, when given, is where
   // libdevavu.so and its companions are taken from.
   Outcome QrxConfig(const std::string& settings, const std::string& library_dir = "") const {
-    const std::string command =
-        "cd '" + dir_ + "' && env -u QRXRUN -u QRX_REGISTRY -u QRXCFNDIR -u QRXCONFIG " +
-        "QRX_MODULE_PATH= QRXTRACEFILE=trace.log " + settings +
-        (library_dir.empty() ? "" : " LD_LIBRARY_PATH='" + library_dir + "'") + " '" QRX
-        "' config >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ + "/out.txt"),
-                   ReadFile(dir_ + "/err.txt")};
+    return Run("env -u QRXRUN -u QRX_REGISTRY -u QRXCFNDIR -u QRXCONFIG "
+               "QRX_MODULE_PATH= QRXTRACEFILE=trace.log " + settings +
+               (library_dir.empty() ? "" : " LD_LIBRARY_PATH='" + library_dir + "'") +
+               " '" QRX "' config");
   }
 
-  std::string Trace() const { return ReadFile(dir_ + "/trace.log"); }
-
-  std::string dir_;
+  std::string Trace() const { return ReadFile(Path("trace.log")); }
 };
 
 TEST_F(ConfigTest, BothStoresDeliverTheSampleConfiguration) {

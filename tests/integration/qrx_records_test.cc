@@ -1,53 +1,18 @@
 // qrx dump and qrx records run as a user runs them, against the real library.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "shell_test.h"
 
 namespace {
 
-struct Outcome {
-  int exit_code;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class QrxTest : public ::testing::Test {
+class QrxTest : public ShellTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/devavu-qrx-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
-  }
-
   // Runs "qrx ARGS" in the test's folder; stdin from the file input if given.
   Outcome Qrx(const std::string& args, const std::string& input = "") const {
-    const std::string command = "cd '" + dir_ + "' && '" QRX "' " + args +
-                                (input.empty() ? "" : " <'" + input + "'") + " >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("out.txt")),
-               ReadFile(Path("err.txt"))};
+    return Run("'" QRX "' " + args + (input.empty() ? "" : " <'" + input + "'"));
   }
-
-  std::string dir_;
 };
 
 TEST_F(QrxTest, DumpWritesAlignedLinesAcrossChunks) {
