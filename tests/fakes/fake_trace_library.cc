@@ -18,6 +18,7 @@ int32_t FakeLogFacilities(uint32_t type, LogRequest* request) {
   std::lock_guard<std::mutex> hold(Lock());
   TraceLibrary& lib = TraceLib();
   Request seen;
+  seen.thread = std::this_thread::get_id();
   seen.type = type;
   switch (type) {
     case LOGREQ_ATTACH:

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "devavu.h"
@@ -41,6 +42,7 @@ struct CommonServices {
 };
 
 struct Request {
+  std::thread::id thread;  // who sent it
   uint32_t type = 0;
   std::string component;  // word 0 of attach/detach, the name of trace/error
   std::string label;
