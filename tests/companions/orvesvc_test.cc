@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -95,6 +98,24 @@ TEST(Modules, MissingModuleSaysWhy) {
   EXPECT_NE(std::strstr(work, "libnosuchmodule.so"), nullptr) << work;
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, nullptr, &handle), ORV_BAD_ARGUMENT);
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "X", nullptr), ORV_BAD_ARGUMENT);
+}
+
+TEST(Modules, AModuleThatDoesNotLoadGivesTheLoadersReason) {
+  char dir[] = "/tmp/orvesvc-module-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string file = std::string(dir) + "/libbroken.so";
+  std::FILE* out = std::fopen(file.c_str(), "w");
+  ASSERT_NE(out, nullptr);
+  std::fputs("not a shared library\n", out);
+  std::fclose(out);
+  setenv("QRX_MODULE_PATH", dir, 1);
+  char work[100] = {};
+  void* handle = nullptr;
+  EXPECT_EQ(MSWLoadDLL(work, sizeof work, "BROKEN", &handle), ORV_MODULE_NOT_FOUND);
+  EXPECT_NE(std::strstr(work, dir), nullptr) << "names the file that failed: " << work;
+  unsetenv("QRX_MODULE_PATH");
+  std::remove(file.c_str());
+  rmdir(dir);
 }
 
 }  // namespace

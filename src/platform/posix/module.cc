@@ -31,22 +31,31 @@ std::string LibraryDirectory() {
   return DirectoryOf(info.dli_fname);
 }
 
-void* TryOpen(const std::string& path) {
-  return access(path.c_str(), F_OK) == 0 ? dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)
-                                         : nullptr;
+// Opens path when the file is there. A file that is there but does not load
+// (a missing symbol, a wrong architecture) leaves the loader's reason in
+// *first_error, the first one only: that is what the user has to mend.
+void* TryOpen(const std::string& path, std::string* first_error) {
+  if (access(path.c_str(), F_OK) != 0) return nullptr;
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr && first_error->empty()) {
+    const char* why = dlerror();
+    *first_error = why != nullptr ? why : path + ": cannot be loaded";
+  }
+  return handle;
 }
 
 }  // namespace
 
 ModuleResult LoadModule(std::string_view product_name) {
   const std::string file = ModuleFileName(product_name);
+  std::string first_error;
   if (const char* search = std::getenv("QRX_MODULE_PATH")) {
     std::string_view dirs(search);
     while (!dirs.empty()) {
       const size_t colon = dirs.find(':');
       std::string_view dir = dirs.substr(0, colon);
       if (!dir.empty()) {
-        if (void* h = TryOpen(std::string(dir) + "/" + file)) return {h, {}};
+        if (void* h = TryOpen(std::string(dir) + "/" + file, &first_error)) return {h, {}};
       }
       if (colon == std::string_view::npos) break;
       dirs.remove_prefix(colon + 1);
@@ -54,9 +63,10 @@ ModuleResult LoadModule(std::string_view product_name) {
   }
   const std::string own_dir = LibraryDirectory();
   if (!own_dir.empty()) {
-    if (void* h = TryOpen(own_dir + "/" + file)) return {h, {}};
+    if (void* h = TryOpen(own_dir + "/" + file, &first_error)) return {h, {}};
   }
   if (void* h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) return {h, {}};
+  if (!first_error.empty()) return {nullptr, first_error};
   const char* why = dlerror();
   return {nullptr, why != nullptr ? why : file + ": not found"};
 }
