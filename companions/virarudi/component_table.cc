@@ -4,7 +4,7 @@ namespace virarudi {
 
 std::optional<ComponentTable::Attachment> ComponentTable::Attach(std::string_view name,
                                                                  const TraceSettings& settings) {
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   auto it = components_.find(name);
   if (it == components_.end()) {
     if (components_.size() >= kMaxComponents) return std::nullopt;
@@ -17,7 +17,7 @@ std::optional<ComponentTable::Attachment> ComponentTable::Attach(std::string_vie
 }
 
 void ComponentTable::Detach(std::string_view name) {
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   const auto it = components_.find(name);
   if (it != components_.end() && it->second.references > 0) --it->second.references;
 }

@@ -19,7 +19,7 @@ TraceWriter::TraceWriter(const char* path) {
 void TraceWriter::Write(const std::string& record) {
   // AppendFile::Write may take several system writes for one record; the
   // lock keeps other threads' records out from between them.
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   file_.Write(record.data(), record.size());
 }
 

@@ -2,7 +2,6 @@
 #ifndef VIRARUDI_TRACE_WRITER_H_
 #define VIRARUDI_TRACE_WRITER_H_
 
-#include <mutex>
 #include <string>
 
 #include "platform/platform.h"
@@ -18,7 +17,7 @@ class TraceWriter {
   void Write(const std::string& record);
 
  private:
-  std::mutex mutex_;
+  libdevavu::platform::RecursiveLock lock_;
   libdevavu::platform::AppendFile file_;
 };
 

@@ -6,6 +6,9 @@
 #include <stdio.h>
 #include <string.h>
 #include <time.h>
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include "orvesvc.h"
 
@@ -18,11 +21,16 @@ static int fail(const char *what, long code) {
   return -1;
 }
 
+/* Standard C has no sleep: each system's own. */
 static void sleep_ms(long ms) {
+#if defined(_WIN32)
+  Sleep((DWORD)ms);
+#else
   struct timespec t;
   t.tv_sec = ms / 1000;
   t.tv_nsec = (ms % 1000) * 1000000L;
   nanosleep(&t, NULL);
+#endif
 }
 
 const char *SampleDemoFailure(void) { return failure; }
