@@ -5,11 +5,11 @@
 #include <array>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cfn_file.h"
 #include "krtcapi.h"
+#include "support/test_thread.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ TEST_F(KrtcapiTest, EachFailureHasItsOwnCodes) {
 }
 
 TEST_F(KrtcapiTest, ThreadsOpenReadAndCloseAtOnce) {
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   std::array<uint32_t, 4> counts{};
   for (size_t t = 0; t < counts.size(); ++t) {
     threads.emplace_back([t, &counts] {

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "orvesvc.h"
+#include "support/test_thread.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TEST(Memory, FaultSwitchFailsExactlyTheNthCall) {
 
 TEST(Memory, CountsHoldUnderThreads) {
   const int64_t start = OrvMemLiveBlocks();
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([] {
       for (int i = 0; i < 2000; ++i) MEMFREE(0, MEMGET(0, 32));

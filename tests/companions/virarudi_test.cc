@@ -13,9 +13,9 @@
 #include <sstream>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
+#include "support/test_thread.h"
 #include "virarudi.h"
 
 namespace {
@@ -269,7 +269,7 @@ std::string DumpedText(const std::string& line) {
 
 TEST(LogFacilitiesTest, ConcurrentRecordsStayWhole) {
   const TraceFileTail tail;
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t] {
       for (int s = 0; s < kRecordsPerThread; ++s) {
@@ -280,7 +280,7 @@ TEST(LogFacilitiesTest, ConcurrentRecordsStayWhole) {
       }
     });
   }
-  for (std::thread& thread : threads) thread.join();
+  for (TestThread& thread : threads) thread.join();
 
   const std::vector<std::string> lines = Lines(tail.Read());
   ASSERT_EQ(lines.size(), static_cast<size_t>(kThreads * kRecordsPerThread * 3));

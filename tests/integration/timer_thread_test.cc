@@ -6,12 +6,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <random>
-#include <thread>
 #include <vector>
 
 #include "devavu.h"
 #include "orvesvc.h"
 #include "sample_component.h"
+#include "support/test_thread.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ class TimerThreadTest : public ::testing::Test {
     const auto end = Clock::now() + deadline;
     while (!pred()) {
       if (Clock::now() > end) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      SleepMs(5);
     }
     return true;
   }
@@ -68,7 +68,7 @@ TEST_F(TimerThreadTest, TimerFiresWithinItsWindow) {
 TEST_F(TimerThreadTest, RetryLimitFiveMakesSixCalls) {
   ASSERT_EQ(Add(2, 100, 5), QXTIMER_OK);
   ASSERT_TRUE(WaitFor([] { return SampleTimerFinals(2) == 1; }));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  SleepMs(300);
   EXPECT_EQ(SampleTimerCalls(2), 6);
   EXPECT_EQ(SampleTimerFinals(2), 1);
 }
@@ -76,7 +76,7 @@ TEST_F(TimerThreadTest, RetryLimitFiveMakesSixCalls) {
 TEST_F(TimerThreadTest, CallbackRemovesItsOwnTimer) {
   ASSERT_EQ(Add(3, 100, 5, "RemoveOwnTimer"), QXTIMER_OK);
   ASSERT_TRUE(WaitFor([] { return SampleTimerCalls(3) == 1; }));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  SleepMs(500);
   EXPECT_EQ(SampleTimerCalls(3), 1) << "not called again";
   EXPECT_EQ(SampleLastRemoveResult(), QXTIMER_RUNNING);
 }
@@ -111,7 +111,7 @@ TEST_F(TimerThreadTest, TermFromACallbackDoesNotWaitForItself) {
   uint8_t version[4];
   EXPECT_EQ(devavu(0, version), -10);
   EXPECT_EQ(OrvMemLiveBlocks(), start_blocks_) << "the queued timers were freed";
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  SleepMs(300);
   EXPECT_EQ(SampleTimerCalls(30), 1) << "the thread ended after the callback";
 
   ASSERT_EQ(devavu_init(), 0);
@@ -126,7 +126,7 @@ TEST_F(TimerThreadTest, ManyThreadsAddAndRemoveWhileCallbacksRun) {
   constexpr int kThreads = 8;
   constexpr int kPerThread = 1000;
   std::vector<std::atomic<int>> removed(kThreads * kPerThread);
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t, &removed] {
       std::mt19937 random(static_cast<unsigned>(t));

@@ -16,7 +16,7 @@ TEST_F(AttachmentTest, FirstAttachRegistersTheLibraryFirst) {
   EXPECT_EQ(attaches[0].component, "ORVESVC");
   EXPECT_EQ(attaches[1].component, "APP");
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     const auto& services = fakes::Services();
     EXPECT_EQ(services.loaded_modules, (std::vector<std::string>{"VIRARUDI", "VIRARUDI"}));
     EXPECT_EQ(services.resolved_entries.front(), "_LOGFACILITIESEP@8");

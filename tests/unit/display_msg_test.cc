@@ -32,7 +32,7 @@ TEST_F(DisplayMsgTest, NumberedMessageIsReadFromQrxmsgWithoutTheCatalogue) {
 
 TEST_F(DisplayMsgTest, UnreadableMessageShowsTheFailureLine) {
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().fail_nls = 2;
   }
   DisplayMsg("ignored", 12, 0, 'E');
@@ -57,7 +57,7 @@ TEST_F(DisplayMsgTest, MessageFillingTheWholeBufferStaysTerminated) {
 TEST_F(DisplayMsgTest, MissingTraceLibraryShowsMessage352AndGivesTheTextBack) {
   ASSERT_EQ(devavu_init(), 0);
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().load_result = 126;
   }
   ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
@@ -76,7 +76,7 @@ TEST_F(DisplayMsgTest, MissingTraceLibraryShowsMessage352AndGivesTheTextBack) {
 TEST_F(DisplayMsgTest, MissingEntryPointShowsMessage353WithTheCodeOfItsLow16Bits) {
   ASSERT_EQ(devavu_init(), 0);
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().entry_result = 0x20000 + 127;
   }
   ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
@@ -89,7 +89,7 @@ TEST_F(DisplayMsgTest, MissingEntryPointShowsMessage353WithTheCodeOfItsLow16Bits
 
 TEST_F(DisplayMsgTest, AttachFailureAfterTermShowsTheFallbackText) {
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().load_result = 126;
   }
   ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);

@@ -103,7 +103,7 @@ TEST_F(GetmsgTest, ReadFailureGivesTheFallbackAndFreesTheBuffer) {
   Start();
   for (int32_t result : {0, 2}) {
     {
-      std::lock_guard<std::mutex> hold(fakes::Lock());
+      libdevavu::platform::LockHolder hold(fakes::Lock());
       fakes::Messages().msg_text_result = result;
     }
     char* text = getmsg(5, 0xCFFF0160, 0);
@@ -111,7 +111,7 @@ TEST_F(GetmsgTest, ReadFailureGivesTheFallbackAndFreesTheBuffer) {
     EXPECT_EQ(Marker(text), 2);
   }
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().msg_text_result.reset();
   }
   char* text = getmsg(5, 0xCFFF0160, 0);
@@ -124,7 +124,7 @@ TEST_F(GetmsgTest, ReadFailureGivesTheFallbackAndFreesTheBuffer) {
 TEST_F(GetmsgTest, SubstituteThatCannotBeHadGivesTheFallback) {
   Start();
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().texts.erase({"qrxmsg.dll", 0xCFFF0002u});
     fakes::Messages().texts.erase({"qrxmsg.dll", 0xCFFF03E6u});
   }
@@ -149,7 +149,7 @@ TEST_F(GetmsgTest, BeforeInitEveryRequestGetsTheFallback) {
 
 TEST_F(GetmsgTest, MissingMessageLibraryShowsQrx0999AndGivesTheFallbackForGood) {
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().missing_libraries.insert("qrxtrc.dll");
   }
   Start();
@@ -160,7 +160,7 @@ TEST_F(GetmsgTest, MissingMessageLibraryShowsQrx0999AndGivesTheFallbackForGood) 
   EXPECT_STREQ(getmsg(5, 0xCFFF0160, 0), kFallback);
 
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().missing_libraries.clear();
   }
   devavu_term();

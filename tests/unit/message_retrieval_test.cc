@@ -19,7 +19,7 @@ TEST_F(MessageRetrievalTest, FirstRequestReadsTheTraceRangeOnceThenNothing) {
   Release(text);
   std::vector<uint16_t> calls;
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     calls = fakes::Messages().nls_calls;
   }
   ASSERT_EQ(calls.size(), 210u);
@@ -53,7 +53,7 @@ TEST_F(MessageRetrievalTest, IndexOutsideTheTraceRangeIsAMessageNotFound) {
 TEST_F(MessageRetrievalTest, FailedPreloadIsStartedAgainByTheNextRequest) {
   Start();
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().fail_nls = 2;
     fakes::Messages().fail_nls_from = 100;
   }
@@ -61,7 +61,7 @@ TEST_F(MessageRetrievalTest, FailedPreloadIsStartedAgainByTheNextRequest) {
   EXPECT_EQ(NlsCalls(), 100u);
   EXPECT_EQ(libdevavu::frame::State().msg_components[0]->preloaded, 0);
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().fail_nls = 0;
   }
   char* text = getmsg(0, 210, 0);
@@ -73,7 +73,7 @@ TEST_F(MessageRetrievalTest, FailedPreloadIsStartedAgainByTheNextRequest) {
 TEST_F(MessageRetrievalTest, FailureCodeWithZeroLow16BitsIsNoSuccess) {
   Start();
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().fail_nls = 0x10000;
   }
   EXPECT_STREQ(getmsg(0, 1, 0), kFallback);
@@ -91,7 +91,7 @@ TEST_F(MessageRetrievalTest, OtherComponentsAreAskedByIdentifierEveryTime) {
   Start();
   Release(getmsg(5, 0xCFFF0160, 0));
   Release(getmsg(5, 0xCFFF0160, 0));
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   EXPECT_EQ(fakes::Messages().msg_text_calls, (std::vector<uint32_t>{0xCFFF0160, 0xCFFF0160}));
   EXPECT_TRUE(fakes::Messages().nls_calls.empty());
 }

@@ -3,10 +3,10 @@
 #include <atomic>
 #include <chrono>
 #include <ctime>
-#include <thread>
 
 #include "platform/module_names.h"
 #include "platform/platform.h"
+#include "support/test_thread.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ TEST(RecursiveLock, OwnerReentersOthersWait) {
       &args));
   lock.Leave();
   // Still held once: the other thread must not have got in.
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  SleepMs(20);
   EXPECT_EQ(counter.load(), 0);
   lock.Leave();
   other.Join();
@@ -106,7 +106,7 @@ TEST(Clock, CalendarReadingAgreesWithTime) {
 
 TEST(Clock, TickCountAdvances) {
   const uint32_t first = libdevavu::platform::TickCount();
-  std::this_thread::sleep_for(std::chrono::milliseconds(15));
+  SleepMs(15);
   const uint32_t elapsed = libdevavu::platform::TickCount() - first;  // modulo 2^32
   EXPECT_GE(elapsed, 15u);
   EXPECT_LT(elapsed, 60000u);

@@ -21,7 +21,7 @@ TEST_F(RecordsMemory, ParseTakesOneZeroFilledBlockPerGroupRecordAndData) {
   }
   ASSERT_EQ(Call(SMFMT_FREE_LIST), 0);
   EXPECT_EQ(fakes::LiveBlocks(), 0u);
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   EXPECT_EQ(fakes::Services().bad_frees, 0);
 }
 
@@ -89,7 +89,7 @@ TEST_F(RecordsMemory, ListRefusedAtItsFirstBlockCanBeReleasedAgain) {
   EXPECT_EQ(request_.groups->first->data, nullptr);
   EXPECT_EQ(Call(SMFMT_FREE_LIST), 0);
   EXPECT_EQ(fakes::LiveBlocks(), 0u);
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   EXPECT_EQ(fakes::Services().bad_frees, 0);
 }
 

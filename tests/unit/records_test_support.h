@@ -88,17 +88,17 @@ class RecordsTest : public ::testing::Test {
   }
 
   static uint64_t MemgetCalls() {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     return fakes::Services().memget_calls;
   }
 
   static void FailMemget(uint64_t nth_from_now) {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().fail_at = fakes::Services().memget_calls + nth_from_now;
   }
 
   static void FailMemfree(uint64_t nth_from_now) {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().free_fail_at = fakes::Services().memfree_calls + nth_from_now;
   }
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <thread>
 #include <vector>
 
 #include "records_test_support.h"
+#include "support/test_thread.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ namespace {
 TEST_F(RecordsTest, ThreadsWithTheirOwnRequestsDoNotMeet) {
   constexpr int kThreads = 4;
   constexpr int kRounds = 200;
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   std::vector<int> mismatches(kThreads, 0);
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t, &mismatches] {

@@ -8,10 +8,10 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/registry.h"
+#include "support/test_thread.h"
 
 namespace {
 
@@ -126,7 +126,7 @@ TEST_F(RegistryTest, AChangedFileIsReadAgainWhileOpenKeysKeepWhatTheyWereOpenedO
 TEST_F(RegistryTest, ThreadsReadWhileTheFileIsReplaced) {
   Write(kFile);
   std::atomic<bool> done{false};
-  std::vector<std::thread> readers;
+  std::vector<TestThread> readers;
   for (int t = 0; t < 3; ++t) {
     readers.emplace_back([&done] {
       while (!done.load()) {

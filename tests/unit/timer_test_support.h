@@ -24,7 +24,7 @@ class TimerTest : public LibraryTest {
     calls_.clear();
     libdevavu::timer::Clock().read = [] { return now_; };
     {
-      std::lock_guard<std::mutex> hold(fakes::Lock());
+      libdevavu::platform::LockHolder hold(fakes::Lock());
       auto& entries = fakes::Services().entry_points;
       entries["OnTimer"] = reinterpret_cast<void*>(&RecordCall);
       entries["RemoveSelf"] = reinterpret_cast<void*>(&RemoveSelf);
@@ -66,7 +66,7 @@ class TimerTest : public LibraryTest {
     return out;
   }
   static std::vector<uint32_t> AsyncDelays() {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     return fakes::Services().async_delays;
   }
 
