@@ -9,7 +9,10 @@
 
 #include "cfn_file.h"
 #include "krtcapi.h"
+#include "platform/process.h"
 #include "support/test_thread.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -46,8 +49,8 @@ Codes Send(std::array<uint8_t, Length>& block, uint32_t length = Length) {
 
 class KrtcapiTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("QRXCFNDIR", CONFIG_DATA_DIR, 1); }
-  void TearDown() override { unsetenv("QRXCFNDIR"); }
+  void SetUp() override { SetEnvironmentValue("QRXCFNDIR", CONFIG_DATA_DIR); }
+  void TearDown() override { SetEnvironmentValue("QRXCFNDIR", nullptr); }
 
   static std::array<uint8_t, KRTC_OPEN_LENGTH> OpenBlock(const std::string& name) {
     auto block = Block<KRTC_OPEN_LENGTH>(KRTC_OPEN);

@@ -1,16 +1,29 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "orvesvc.h"
+#include "platform/process.h"
 #include "support/test_thread.h"
 
+using libdevavu::platform::SetEnvironmentValue;
+
 namespace {
+
+// How the system names a module file, and separates directories in a list.
+std::string ModuleFile(const std::string& base) {
+  return MODULE_PREFIX + base + MODULE_SUFFIX;
+}
+#if defined(_WIN32)
+constexpr char kPathSeparator[] = ";";
+#else
+constexpr char kPathSeparator[] = ":";
+#endif
 
 TEST(Memory, LiveBlocksCountWhatIsNotReleased) {
   const int64_t start = OrvMemLiveBlocks();
@@ -58,23 +71,24 @@ TEST(Memory, CountsHoldUnderThreads) {
 }
 
 TEST(ConfigValues, ComeFromTheEnvironment) {
-  setenv("ORV_TEST_VALUE", "TRUE", 1);
+  SetEnvironmentValue("ORV_TEST_VALUE", "TRUE");
   ASSERT_NE(win32_getcfg("ORV_TEST_VALUE"), nullptr);
   EXPECT_STREQ(win32_getcfg("ORV_TEST_VALUE"), "TRUE");
   EXPECT_EQ(win32_getcfg("ORV_TEST_NO_SUCH_VALUE"), nullptr);
   EXPECT_EQ(win32_getcfg(nullptr), nullptr);
 
   char* name = reinterpret_cast<char*>(1);
-  unsetenv("QRXCONFIG");
+  SetEnvironmentValue("QRXCONFIG", nullptr);
   EXPECT_EQ(GetActiveConfig(&name), 0);
   EXPECT_EQ(name, nullptr);
-  setenv("QRXCONFIG", "Lab", 1);
+  SetEnvironmentValue("QRXCONFIG", "Lab");
   GetActiveConfig(&name);
   EXPECT_STREQ(name, "Lab");
 }
 
 TEST(Modules, LoadsByProductNameAndResolvesDecoratedEntries) {
-  setenv("QRX_MODULE_PATH", "/nonexistent:" LIBRARY_DIR, 1);
+  SetEnvironmentValue("QRX_MODULE_PATH",
+                      (std::string("/nonexistent") + kPathSeparator + LIBRARY_DIR).c_str());
   char work[100];
   void* handle = nullptr;
   ASSERT_EQ(MSWLoadDLL(work, sizeof work, "VIRARUDI", &handle), 0u);
@@ -87,7 +101,7 @@ TEST(Modules, LoadsByProductNameAndResolvesDecoratedEntries) {
   EXPECT_EQ(plain, entry);
   EXPECT_EQ(MSWGetDLLEntryPointAddr(handle, "_NOSUCHENTRY@8", &entry), ORV_ENTRY_NOT_FOUND);
   EXPECT_EQ(entry, nullptr);
-  unsetenv("QRX_MODULE_PATH");
+  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
 }
 
 TEST(Modules, MissingModuleSaysWhy) {
@@ -95,27 +109,29 @@ TEST(Modules, MissingModuleSaysWhy) {
   void* handle = nullptr;
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "NOSUCHMODULE", &handle), ORV_MODULE_NOT_FOUND);
   EXPECT_EQ(handle, nullptr);
-  EXPECT_NE(std::strstr(work, "libnosuchmodule.so"), nullptr) << work;
+  EXPECT_NE(std::strstr(work, ModuleFile("nosuchmodule").c_str()), nullptr) << work;
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, nullptr, &handle), ORV_BAD_ARGUMENT);
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "X", nullptr), ORV_BAD_ARGUMENT);
 }
 
 TEST(Modules, AModuleThatDoesNotLoadGivesTheLoadersReason) {
-  char dir[] = "/tmp/orvesvc-module-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string file = std::string(dir) + "/libbroken.so";
+  const std::filesystem::path dir_path =
+      std::filesystem::temp_directory_path() /
+      ("orvesvc-module-" + std::to_string(libdevavu::platform::CurrentThreadId()));
+  std::filesystem::create_directories(dir_path);
+  const std::string dir = dir_path.string();
+  const std::string file = (dir_path / ModuleFile("broken")).string();
   std::FILE* out = std::fopen(file.c_str(), "w");
   ASSERT_NE(out, nullptr);
   std::fputs("not a shared library\n", out);
   std::fclose(out);
-  setenv("QRX_MODULE_PATH", dir, 1);
+  SetEnvironmentValue("QRX_MODULE_PATH", dir.c_str());
   char work[100] = {};
   void* handle = nullptr;
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "BROKEN", &handle), ORV_MODULE_NOT_FOUND);
-  EXPECT_NE(std::strstr(work, dir), nullptr) << "names the file that failed: " << work;
-  unsetenv("QRX_MODULE_PATH");
-  std::remove(file.c_str());
-  rmdir(dir);
+  EXPECT_NE(std::strstr(work, dir.c_str()), nullptr) << "names the file that failed: " << work;
+  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
+  std::filesystem::remove_all(dir_path);
 }
 
 }  // namespace

@@ -15,8 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/process.h"
 #include "support/test_thread.h"
 #include "virarudi.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -30,9 +33,9 @@ class TraceFileEnvironment : public testing::Environment {
       std::random_device random;
       path_ = std::filesystem::temp_directory_path() /
               ("virarudi_test_" + std::to_string(random()) + ".trace");
-      setenv("QRXTRACEFILE", path_->c_str(), 1);
+      SetEnvironmentValue("QRXTRACEFILE", path_->string().c_str());
     }
-    setenv("QRXTRACE", kTraceSetting, 1);
+    SetEnvironmentValue("QRXTRACE", kTraceSetting);
   }
   void TearDown() override {
     if (path_) std::filesystem::remove(*path_);
@@ -313,13 +316,13 @@ class ScopedVariable {
  public:
   ScopedVariable(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value, 1);
+    SetEnvironmentValue(name, value);
   }
   ~ScopedVariable() {
     if (old_) {
-      setenv(name_, old_->c_str(), 1);
+      SetEnvironmentValue(name_, old_->c_str());
     } else {
-      unsetenv(name_);
+      SetEnvironmentValue(name_, nullptr);
     }
   }
   ScopedVariable(const ScopedVariable&) = delete;

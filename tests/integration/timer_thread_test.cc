@@ -10,8 +10,11 @@
 
 #include "devavu.h"
 #include "orvesvc.h"
+#include "platform/process.h"
 #include "sample_component.h"
 #include "support/test_thread.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -20,9 +23,9 @@ using Clock = std::chrono::steady_clock;
 class TimerThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    unsetenv("QRX_MODULE_PATH");
-    unsetenv("QRXTRACE");
-    setenv("QRXTRACEFILE", "/dev/null", 1);
+    SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
+    SetEnvironmentValue("QRXTRACE", nullptr);
+    SetEnvironmentValue("QRXTRACEFILE", "/dev/null");
     SampleReset();
     start_blocks_ = OrvMemLiveBlocks();
     ASSERT_EQ(devavu_init(), 0);

@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "support/test_thread.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -24,10 +27,10 @@ class RegistryTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     path_ = dir_ + "/registry.reg";
-    setenv("QRX_REGISTRY", path_.c_str(), 1);
+    SetEnvironmentValue("QRX_REGISTRY", path_.c_str());
   }
   void TearDown() override {
-    unsetenv("QRX_REGISTRY");
+    SetEnvironmentValue("QRX_REGISTRY", nullptr);
     std::remove(path_.c_str());
     rmdir(dir_.c_str());
   }
@@ -106,7 +109,7 @@ TEST_F(RegistryTest, MissingKeysAndAnUnsetRegistryGiveFileNotFound) {
   EXPECT_EQ(reg::OpenRegistryKey(sub, "", &same), reg::kRegOk);
   reg::CloseRegistryKey(same);
   reg::CloseRegistryKey(sub);
-  unsetenv("QRX_REGISTRY");
+  SetEnvironmentValue("QRX_REGISTRY", nullptr);
   Open("Soft", reg::kRegFileNotFound);
   EXPECT_EQ(reg::OpenRegistryKey(nullptr, "Soft", &same), reg::kRegInvalidHandle);
 }

@@ -112,7 +112,7 @@ int Demo(int argc, char** /*argv*/) {
   const fs::path examples = ProgramDirectory() / ".." / "share" / "devavu" / "examples";
   if (!fs::exists(examples / "registry.reg")) {
     std::fprintf(stderr, "qrx demo: the sample configuration is missing: %s\n",
-                 (examples / "registry.reg").c_str());
+                 (examples / "registry.reg").string().c_str());
     return kExitFailure;
   }
   const std::string examples_dir = fs::canonical(examples).string();

@@ -33,7 +33,9 @@
 #  if defined(KRTCAPI_BUILDING)
 #    define KRTCAPI_API __declspec(dllexport)
 #  else
-#    define KRTCAPI_API __declspec(dllimport)
+/* A plain declaration: the import library resolves it, and a program may
+ * also define the function itself in its place. */
+#    define KRTCAPI_API
 #  endif
 #else
 #  define KRTCAPI_API __attribute__((visibility("default")))

@@ -13,7 +13,9 @@
 #  if defined(ORVESVC_BUILDING)
 #    define ORVESVC_API __declspec(dllexport)
 #  else
-#    define ORVESVC_API __declspec(dllimport)
+/* A plain declaration: the import library resolves it, and a program may
+ * also define the function itself in its place. */
+#    define ORVESVC_API
 #  endif
 #else
 #  define ORVESVC_API __attribute__((visibility("default")))

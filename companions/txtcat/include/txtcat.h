@@ -12,7 +12,9 @@
 #  if defined(TXTCAT_BUILDING)
 #    define TXTCAT_API __declspec(dllexport)
 #  else
-#    define TXTCAT_API __declspec(dllimport)
+/* A plain declaration: the import library resolves it, and a program may
+ * also define the function itself in its place. */
+#    define TXTCAT_API
 #  endif
 #else
 #  define TXTCAT_API __attribute__((visibility("default")))
