@@ -9,7 +9,7 @@
 #include "frame/heap.h"
 #include "messages/catalogue.h"
 #include "messages/marker.h"
-#include "formats/message_format.h"
+#include "platform/message_inserts.h"
 #include "txtcat.h"
 
 namespace libdevavu::messages {
@@ -65,9 +65,9 @@ uint16_t Preload(MsgComponent* component) {
 // At most max_len - 1 bytes with the terminating zero: the last byte of the
 // cleared area is never written.
 void Format(MsgComponent* component, const char* raw) {
-  formats::FormatMessageInserts(WithoutFinalLineBreak(raw), component->inserts,
-                                 component->insert_count, component->text,
-                                 static_cast<size_t>(component->max_len - 1));
+  platform::FormatInserts(WithoutFinalLineBreak(raw), component->inserts,
+                          component->insert_count, component->text,
+                          static_cast<size_t>(component->max_len - 1));
 }
 
 }  // namespace

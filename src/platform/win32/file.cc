@@ -28,7 +28,7 @@ AppendFile::~AppendFile() {
 
 bool AppendFile::Open(const std::string& path, std::string* error) {
   // Append access alone makes each write land whole at the end of the file.
-  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     *error = SystemErrorText(GetLastError());
