@@ -15,7 +15,7 @@ namespace libdevavu::trace {
 bool OwnTraceOn();
 
 // Formats into trace_text_buffer and returns it. The caller holds lib_lock.
-const char* OwnText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+const char* OwnText(const char* format, ...) DVU_PRINTF(1, 2);
 
 // A trace record through the own anchor with one of its labels, when its
 // tracing is on.
