@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "devavu.h"
+#include "frame/common_services.h"
 #include "frame/heap.h"
 #include "frame/library_state.h"
 #include "messages/catalogue.h"
@@ -14,15 +15,11 @@ namespace {
 using libdevavu::frame::LibraryState;
 using libdevavu::frame::State;
 
-constexpr char kOwnName[] = "ORVESVC";
-
 template <typename T>
 bool AllocateTable(T**& table) {
   constexpr size_t kBytes = libdevavu::frame::kMsgSlots * sizeof(T*);
-  table = static_cast<T**>(libdevavu::frame::HeapAlloc(kBytes));
-  if (table == nullptr) return false;
-  std::memset(table, 0, kBytes);
-  return true;
+  table = static_cast<T**>(libdevavu::frame::HeapAllocZeroed(kBytes));
+  return table != nullptr;
 }
 
 }  // namespace
@@ -76,7 +73,7 @@ DEVAVU_API void devavu_term(void) {
   // The timer thread traces through the own anchor: it ends first.
   libdevavu::timer::StopTimerService();
 
-  UnGetTraceErrLogAddressability(kOwnName, &state.own_trace_entry, &state.own_anchor);
+  UnGetTraceErrLogAddressability(libdevavu::frame::kOwnComponentName, &state.own_trace_entry, &state.own_anchor);
   state.own_attach_state = libdevavu::frame::kOwnNotTried;
 
   libdevavu::messages::FreeMsgCatalogue();

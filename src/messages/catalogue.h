@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "messages/marker.h"
+
 namespace libdevavu::frame {
 
 inline constexpr int kMaxInserts = 9;
@@ -44,10 +46,6 @@ inline constexpr uint16_t kRetrieved = 0;
 inline constexpr uint16_t kOutOfMemory = 6;
 inline constexpr uint16_t kNotFound = 317;
 inline constexpr uint16_t kRetrievalFailed = 0xFFFF;
-
-inline constexpr uint8_t kMarkerFree = 0;
-inline constexpr uint8_t kMarkerInUse = 1;
-inline constexpr uint8_t kMarkerStatic = 2;
 
 // 0, or 6 when memory runs out; a missing message library is reported, not
 // failed.

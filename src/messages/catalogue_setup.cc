@@ -36,12 +36,6 @@ constexpr ComponentRange kComponents[] = {
     {8, 0, 50, "qrxmsg.dll"},
 };
 
-void* ZeroedBlock(size_t size) {
-  void* block = HeapAlloc(static_cast<uint16_t>(size));
-  if (block != nullptr) std::memset(block, 0, size);
-  return block;
-}
-
 void FreeComponent(MsgComponent* component) {
   // Entries are cleared at set-up, so a preload that stopped half way is
   // released as well as a complete one.
@@ -81,10 +75,11 @@ int16_t LoadMsgLibraries() {
 uint16_t InitMsgCatalogue() {
   auto& state = frame::State();
   for (const ComponentRange& range : kComponents) {
-    auto* component = static_cast<MsgComponent*>(ZeroedBlock(sizeof(MsgComponent)));
+    auto* component = static_cast<MsgComponent*>(frame::HeapAllocZeroed(sizeof(MsgComponent)));
     if (component == nullptr) return kOutOfMemory;
     state.msg_components[range.comp_id] = component;
-    component->cache = static_cast<char**>(ZeroedBlock((range.msg_count + 1) * sizeof(char*)));
+    component->cache = static_cast<char**>(
+        frame::HeapAllocZeroed(static_cast<uint16_t>((range.msg_count + 1) * sizeof(char*))));
     if (component->cache == nullptr) return kOutOfMemory;
     component->msg_base = range.msg_base;
     component->msg_count = range.msg_count;

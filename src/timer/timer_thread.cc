@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "frame/common_services.h"
 #include "frame/library_state.h"
 #include "orvesvc.h"
 #include "timer/timer_clock.h"
@@ -26,16 +27,13 @@ constexpr uint32_t kSiteEntryNotFound = 0x21202;
 // Resolves the callback by library and entry-point name: true when found,
 // false after the error record.
 bool ResolveCallback(TimerCB* cb) {
-  char work[100];
-  void* module = nullptr;
-  if ((MSWLoadDLL(work, sizeof work, cb->dll_name, &module) & 0xFFFF) != 0) {
+  const frame::ModuleEntry found = frame::LoadModuleEntry(cb->dll_name, cb->entry_name);
+  cb->callback = reinterpret_cast<QxTimerCallback>(found.address);
+  if (found.failure == frame::ModuleEntry::kModule) {
     trace::LogOwnError(kSiteModuleNotLoaded, 3, "QRX0003E", nullptr);
     return false;
   }
-  void* address = nullptr;
-  const uint32_t rc = MSWGetDLLEntryPointAddr(module, cb->entry_name, &address);
-  cb->callback = reinterpret_cast<QxTimerCallback>(address);
-  if ((rc & 0xFFFF) != 0 || cb->callback == nullptr) {
+  if (found.failure == frame::ModuleEntry::kEntry) {
     trace::LogOwnError(kSiteEntryNotFound, 3, "QRX0003E", nullptr);
     return false;
   }
