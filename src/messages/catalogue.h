@@ -10,9 +10,10 @@
 
 #include "messages/marker.h"
 
-namespace libdevavu::frame {
+namespace libdevavu::messages {
 
 inline constexpr int kMaxInserts = 9;
+inline constexpr int kMsgSlots = 20;
 
 struct MsgComponent {
   uint32_t msg_no;        // request in progress: identifier, or index when preloaded
@@ -35,11 +36,15 @@ struct MsgBuffer {
   uint8_t* buffer;
 };
 
-}  // namespace libdevavu::frame
+// The catalogue's three tables of kMsgSlots pointers, by component id:
+// made by devavu_init, freed by devavu_term.
+struct MessageTables {
+  MsgComponent** msg_components = nullptr;
+  MsgBuffer** msg_pool_head = nullptr;
+  MsgBuffer** msg_pool_tail = nullptr;
+};
+MessageTables& Tables();
 
-namespace libdevavu::messages {
-
-using frame::MsgComponent;
 
 // Results of RetrieveMsgText, besides a code of GetNLSMessage passed on.
 inline constexpr uint16_t kRetrieved = 0;

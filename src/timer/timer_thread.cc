@@ -45,10 +45,9 @@ TimerCB* After(TimerCB* prev) { return prev != nullptr ? prev->next : Timers().l
 // Asks the common services to end the next wait when cb falls due.
 void ArmWakeup(TimerCB* cb, uint32_t now, uint32_t elapsed) {
   TimerState& timers = Timers();
-  frame::LibraryState& state = frame::State();
   const uint32_t new_delta = cb->interval - elapsed;
   const int32_t rc =
-      StartAsyncTimer(new_delta, &state.qxtimer_sems, timers.timerserv_timer_handle);
+      StartAsyncTimer(new_delta, &Timers().qxtimer_sems, timers.timerserv_timer_handle);
   timers.next_timer_wakeup_time = now + new_delta;
   if (!OwnTraceOn()) return;
   uint32_t handle_low;
@@ -58,7 +57,7 @@ void ArmWakeup(TimerCB* cb, uint32_t now, uint32_t elapsed) {
            OwnText("TimerThrd: Restarted timer - rc = %d, qxtimer_sems.timer_sem = %s, "
                    "timerserv_timer_handle = %u, corr = %s, retry_count = %d, "
                    "next_timer_wakeup_time = %lx, new_delta = %lu\n",
-                   static_cast<int>(rc), Address(&state.qxtimer_sems).text, handle_low,
+                   static_cast<int>(rc), Address(&Timers().qxtimer_sems).text, handle_low,
                    Address(cb->corr).text, static_cast<int>(cb->retry_count),
                    static_cast<unsigned long>(timers.next_timer_wakeup_time),
                    static_cast<unsigned long>(new_delta)));
@@ -72,7 +71,7 @@ bool ScanTimers(TimerThreadControl* control) {
   TimerState& timers = Timers();
   platform::RecursiveLock& lock = *state.lib_lock;
   lock.Enter();
-  if (platform::AutoResetEvent* event = state.timer_sem()) event->Reset();
+  if (platform::AutoResetEvent* event = Timers().timer_sem()) event->Reset();
   // One reading serves the whole scan, however long its callbacks take.
   const uint32_t now = ReadTimerClock();
   if (OwnTraceOn()) {
@@ -139,8 +138,8 @@ void TimerThrd(void* arg) {
   // before every wait, so a signal swallowed by a scan's reset cannot leave
   // the thread waiting for ever.
   while (!control->stop.load()) {
-    state.timer_sem()->Wait(state.qxtimer_sems.wait_timeout);
-    state.qxtimer_sems.wait_timeout = frame::kNoTimeout;
+    Timers().timer_sem()->Wait(Timers().qxtimer_sems.wait_timeout);
+    Timers().qxtimer_sems.wait_timeout = kNoTimeout;
     if (control->stop.load() || !ScanTimers(control)) break;
   }
   if (control->orphaned.load()) delete control;

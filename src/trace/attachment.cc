@@ -8,6 +8,7 @@
 #include "frame/common_services.h"
 #include "frame/library_state.h"
 #include "messages/marker.h"
+#include "trace/own_log.h"
 
 namespace {
 
@@ -52,23 +53,23 @@ int32_t AttachAnchor(const char* name, TraceEntry* entry, TraceAnchor* anchor) {
 }
 
 int32_t AttachOwnAnchor() {
-  auto& state = libdevavu::frame::State();
+  libdevavu::trace::OwnTrace& state = libdevavu::trace::Own();
   TraceAnchor& own = state.own_anchor;
   own = TraceAnchor{};
   state.own_trace_entry = TraceEntry{};
   own.component_name = kOwnComponentName;
   own.trace_flags = &own.local_flags;
-  state.own_attach_state = libdevavu::frame::kOwnAttached;
+  state.own_attach_state = libdevavu::trace::kOwnAttached;
 
   const int32_t entry_rc = ProcessCFNFileTraceEntry(&state.own_trace_entry);
   if (entry_rc != 0) {
-    state.own_attach_state = libdevavu::frame::kOwnFailed;
+    state.own_attach_state = libdevavu::trace::kOwnFailed;
     return entry_rc;
   }
   const int32_t attached = AttachAnchor(kOwnComponentName, &state.own_trace_entry, &own);
   SetTraceHdrs(&own);
   if (attached != 0) {
-    state.own_attach_state = libdevavu::frame::kOwnFailed;
+    state.own_attach_state = libdevavu::trace::kOwnFailed;
     return -1;
   }
   return 0;
@@ -91,11 +92,11 @@ extern "C" {
 DEVAVU_API int32_t GetTraceErrLogAddressability(const char* name, TraceEntry* entry,
                                                 TraceAnchor* anchor) {
   if (name == nullptr || entry == nullptr || anchor == nullptr) return -1;
-  switch (libdevavu::frame::State().own_attach_state.load()) {
-    case libdevavu::frame::kOwnNotTried:
+  switch (libdevavu::trace::Own().own_attach_state.load()) {
+    case libdevavu::trace::kOwnNotTried:
       if (const int32_t rc = AttachOwnAnchorLocked(); rc != 0) return rc;
       break;
-    case libdevavu::frame::kOwnFailed:
+    case libdevavu::trace::kOwnFailed:
       return -1;
     default:
       break;
