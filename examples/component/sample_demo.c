@@ -1,6 +1,4 @@
 /* The sample component's walk through the library's services. */
-#define _POSIX_C_SOURCE 200809L
-
 #include "sample_demo.h"
 
 #include <stdio.h>
@@ -8,6 +6,8 @@
 #include <time.h>
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <threads.h>
 #endif
 
 #include "orvesvc.h"
@@ -21,7 +21,7 @@ static int fail(const char *what, long code) {
   return -1;
 }
 
-/* Standard C has no sleep: each system's own. */
+/* C11's thrd_sleep; the Windows toolchain's C library lacks <threads.h>. */
 static void sleep_ms(long ms) {
 #if defined(_WIN32)
   Sleep((DWORD)ms);
@@ -29,7 +29,7 @@ static void sleep_ms(long ms) {
   struct timespec t;
   t.tv_sec = ms / 1000;
   t.tv_nsec = (ms % 1000) * 1000000L;
-  nanosleep(&t, NULL);
+  thrd_sleep(&t, NULL);
 #endif
 }
 

@@ -29,16 +29,12 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
-#  if defined(KRTCAPI_BUILDING)
-#    define KRTCAPI_API __declspec(dllexport)
-#  else
-/* A plain declaration: the import library resolves it, and a program may
- * also define the function itself in its place. */
-#    define KRTCAPI_API
-#  endif
+#include "devavu_compiler.h"
+
+#if defined(KRTCAPI_BUILDING)
+#  define KRTCAPI_API DVU_EXPORT
 #else
-#  define KRTCAPI_API __attribute__((visibility("default")))
+#  define KRTCAPI_API DVU_IMPORT
 #endif
 
 #ifdef __cplusplus

@@ -9,16 +9,12 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
-#  if defined(ORVESVC_BUILDING)
-#    define ORVESVC_API __declspec(dllexport)
-#  else
-/* A plain declaration: the import library resolves it, and a program may
- * also define the function itself in its place. */
-#    define ORVESVC_API
-#  endif
+#include "devavu_compiler.h"
+
+#if defined(ORVESVC_BUILDING)
+#  define ORVESVC_API DVU_EXPORT
 #else
-#  define ORVESVC_API __attribute__((visibility("default")))
+#  define ORVESVC_API DVU_IMPORT
 #endif
 
 #ifdef __cplusplus

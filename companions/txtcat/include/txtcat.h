@@ -8,16 +8,12 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
-#  if defined(TXTCAT_BUILDING)
-#    define TXTCAT_API __declspec(dllexport)
-#  else
-/* A plain declaration: the import library resolves it, and a program may
- * also define the function itself in its place. */
-#    define TXTCAT_API
-#  endif
+#include "devavu_compiler.h"
+
+#if defined(TXTCAT_BUILDING)
+#  define TXTCAT_API DVU_EXPORT
 #else
-#  define TXTCAT_API __attribute__((visibility("default")))
+#  define TXTCAT_API DVU_IMPORT
 #endif
 
 #ifdef __cplusplus
