@@ -42,7 +42,7 @@ std::string PrepareTraceFile() {
 // The German text comes from a second qrx: the language is chosen when the
 // catalogues are first opened.
 int ShowGermanMessage() {
-  std::printf("    the same message under LANG=de_DE.UTF-8 (qrx msg):\n      ");
+  std::printf("    the same message under LC_ALL=de_DE.UTF-8 (qrx msg):\n      ");
   std::fflush(stdout);
   // The child takes the language from the environment; this process keeps
   // its own.
@@ -54,7 +54,7 @@ int ShowGermanMessage() {
     if (const char* now = std::getenv(v.name)) v.value = now;
     SetEnvironmentValue(v.name, nullptr);
   }
-  SetEnvironmentValue("LANG", "de_DE.UTF-8");
+  SetEnvironmentValue("LC_ALL", "de_DE.UTF-8");
   const int rc = libdevavu::platform::RunProgram(libdevavu::platform::ProgramPath(),
                                                  {"msg", "5", "0xCFFF0160", "126", "VIRARUDI"});
   for (const Saved& v : saved) SetEnvironmentValue(v.name, v.value ? v.value->c_str() : nullptr);
