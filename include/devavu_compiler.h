@@ -49,12 +49,13 @@
 
 /* DVU_ALIAS(target), after a function's declaration, makes that function a
  * second name of target, a function of the same type defined in the same
- * file: one address, not a wrapper. On Windows the module-definition file
- * names the alias instead, and the declaration stays a declaration. */
-#if defined(_WIN32)
-#  define DVU_ALIAS(target)
-#else
+ * file: one address, not a wrapper. Compilers without the attribute (MSVC)
+ * leave the alias to the module-definition file, and the declaration stays
+ * a declaration. */
+#if defined(__GNUC__)
 #  define DVU_ALIAS(target) __attribute__((alias(#target)))
+#else
+#  define DVU_ALIAS(target)
 #endif
 
 #endif /* DEVAVU_COMPILER_H */

@@ -137,20 +137,24 @@ TEST(Modules, AModuleThatDoesNotLoadGivesTheLoadersReason) {
 // The loader reads an empty run path entry as the current directory: a
 // library planted there must not be taken for a module of the product.
 TEST(Modules, TheCurrentDirectoryIsSearchedOnlyWhenTheModulePathNamesIt) {
-  char dir[] = "/tmp/orvesvc-planted-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::filesystem::path planted = std::filesystem::path(dir) / "libplanted.so";
-  std::filesystem::copy_file(LIBRARY_DIR "/libvirarudi.so", planted);
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("orvesvc-planted-" + std::to_string(libdevavu::platform::CurrentThreadId()));
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path planted = dir / ModuleFile("planted");
+  std::filesystem::copy_file(std::filesystem::path(LIBRARY_DIR) / ModuleFile("virarudi"), planted);
   const std::filesystem::path was = std::filesystem::current_path();
   std::filesystem::current_path(dir);
   char work[200] = {};
   void* handle = nullptr;
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "PLANTED", &handle), ORV_MODULE_NOT_FOUND) << work;
-  setenv("QRX_MODULE_PATH", ".", 1);
+  SetEnvironmentValue("QRX_MODULE_PATH", ".");
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "PLANTED", &handle), 0u) << work;
-  unsetenv("QRX_MODULE_PATH");
+  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
   std::filesystem::current_path(was);
-  std::filesystem::remove_all(dir);
+  // Windows keeps a loaded module's file: the folder may have to stay.
+  std::error_code kept;
+  std::filesystem::remove_all(dir, kept);
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ if(NOT ordinal EQUAL 2)
 endif()
 
 read_exports(${VIRARUDI} names rvas ordinals)
-if(NOT "_LOGFACILITIESEP@8" IN_LIST names)
+list(FIND names "_LOGFACILITIESEP@8" at)
+if(at EQUAL -1)
   message(FATAL_ERROR "virarudi.dll does not export _LOGFACILITIESEP@8: ${names}")
 endif()

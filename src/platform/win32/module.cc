@@ -1,6 +1,6 @@
 // Module loading the Windows way: a product name is the file <name>.dll,
 // looked for in the directories of QRX_MODULE_PATH (separated by ';'), then
-// beside devavu.dll, then in the system's search order.
+// beside devavu.dll, then in the system's directories.
 #include <windows.h>
 
 #include <cstdlib>
@@ -51,7 +51,11 @@ ModuleResult LoadModule(std::string_view product_name) {
   if (!own_dir.empty()) {
     if (HMODULE m = TryLoad(own_dir + "\\" + file, &first_error)) return {m, {}};
   }
-  if (HMODULE m = LoadLibraryExA(file.c_str(), nullptr, 0)) return {m, {}};
+  // The system's directories, not the current one: a DLL planted there is
+  // not taken for a module of the product.
+  if (HMODULE m = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS)) {
+    return {m, {}};
+  }
   if (!first_error.empty()) return {nullptr, first_error};
   return {nullptr, file + ": " + SystemErrorText(GetLastError())};
 }
