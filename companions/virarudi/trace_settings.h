@@ -26,6 +26,20 @@ class TraceSettings {
   std::string error_;
 };
 
+// The size limit of a trace file that QRXTRACEMAX gives: bytes, or with a
+// K, M or G suffix (of 1024); unset or blank: 64M. A bad text gives the
+// default and error saying what is wrong.
+struct SizeLimit {
+  static constexpr uint64_t kDefault = uint64_t{64} << 20;
+  static constexpr uint64_t kSmallest = 4096;
+  static constexpr uint64_t kLargest = (uint64_t{1} << 40) - 1;
+
+  static SizeLimit Parse(const char* text);
+
+  uint64_t bytes = kDefault;
+  std::string error;
+};
+
 }  // namespace virarudi
 
 #endif  // VIRARUDI_TRACE_SETTINGS_H_
