@@ -234,6 +234,12 @@ bool MappedTraceFile::EnsureAllocated(Generation& generation, uint64_t end) {
   // A file already rotated is not grown past its text.
   const uint64_t target = current ? RoundUp(end + growth_step_, growth_step_) : end;
   if (!generation.file.Grow(target)) return false;
+  const uint64_t from = RoundUp(end, platform::SharedFile::MapGranularity()) -
+                        platform::SharedFile::MapGranularity();
+  if (current && generation.base != nullptr && target <= map_length_) {
+    platform::SharedFile::PrepareForWriting(generation.base + from,
+                                            static_cast<size_t>(target - from));
+  }
   while (GenerationOf(allocated) == generation.number && OffsetOf(allocated) < target &&
          !control_->allocated.compare_exchange_weak(allocated, Word(generation.number, target))) {
   }

@@ -119,7 +119,7 @@ SizeLimit SizeLimit::Parse(const char* text) {
   if (good && number <= (kLargest >> shift) && (number << shift) >= kSmallest) {
     limit.bytes = number << shift;
   } else {
-    limit.error = "\"" + std::string(value) + "\" is not a size from 4K to 1023G";
+    limit.error.append("\"").append(value).append("\" is not a size from 4K to 1023G");
   }
   return limit;
 }

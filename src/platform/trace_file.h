@@ -47,6 +47,9 @@ class SharedFile {
   // multiple of MapGranularity(). Null on failure.
   void* Map(uint64_t offset, size_t length);
   static void Unmap(void* address, size_t length);
+  // Makes the pages of a mapped range ready for writing in one go, so that
+  // the writes after it do not stop at each page; a hint only.
+  static void PrepareForWriting(void* address, size_t length);
   static size_t MapGranularity();
 
   // A lock on the whole file held by this open file: shared by the users of

@@ -109,6 +109,15 @@ void* SharedFile::Map(uint64_t offset, size_t length) {
 
 void SharedFile::Unmap(void* address, size_t length) { ::munmap(address, length); }
 
+void SharedFile::PrepareForWriting(void* address, size_t length) {
+#ifdef MADV_POPULATE_WRITE
+  ::madvise(address, length, MADV_POPULATE_WRITE);
+#else
+  (void)address;
+  (void)length;
+#endif
+}
+
 size_t SharedFile::MapGranularity() { return static_cast<size_t>(::sysconf(_SC_PAGESIZE)); }
 
 bool SharedFile::TryLockExclusive() { return ::flock(handle_, LOCK_EX | LOCK_NB) == 0; }
