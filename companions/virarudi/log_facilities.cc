@@ -3,6 +3,7 @@
 #include <new>
 
 #include "component_table.h"
+#include "flag_control.h"
 #include "orvesvc.h"
 #include "platform/platform.h"
 #include "record_format.h"
@@ -32,6 +33,12 @@ ComponentTable& Components() {
   return table;
 }
 
+// Started at the first attach: from then on the flags can be changed.
+FlagControl& Control() {
+  static FlagControl control(Components(), win32_getcfg("QRXTRACERUN"));
+  return control;
+}
+
 // Opened at the first record.
 TraceWriter& Writer() {
   static TraceWriter writer = [] {
@@ -45,17 +52,19 @@ TraceWriter& Writer() {
   return writer;
 }
 
-// With neither QRXTRACE nor QRXTRACEFILE set, nobody asked for a trace: only
-// error records are written (to standard error), so that a process that
-// uses the library stays quiet while nothing is wrong.
+// With neither QRXTRACE nor QRXTRACEFILE set and no flags changed in the
+// running process, nobody asked for a trace: only error records are written
+// (to standard error), so that a process that uses the library stays quiet
+// while nothing is wrong.
 bool TraceAskedFor() {
   static const bool asked =
       win32_getcfg("QRXTRACE") != nullptr || win32_getcfg("QRXTRACEFILE") != nullptr;
-  return asked;
+  return asked || Control().changed();
 }
 
 int32_t Attach(LogAttachRequest& request) {
   if (request.component_name == nullptr) return VIRARUDI_NO_NAME;
+  Control();
   const auto attachment = Components().Attach(request.component_name, Settings());
   if (!attachment) return VIRARUDI_TABLE_FULL;
   request.error_id_base = attachment->error_id_base;

@@ -86,13 +86,16 @@ TraceSettings TraceSettings::Parse(const char* text) {
 }
 
 uint8_t TraceSettings::FlagsFor(std::string_view component) const {
+  return GivenFlagsFor(component).value_or(0);
+}
+
+std::optional<uint8_t> TraceSettings::GivenFlagsFor(std::string_view component) const {
   // The last entry of a name counts, as when a value is appended to override.
   for (auto it = named_.rbegin(); it != named_.rend(); ++it) {
     if (it->first == component) return it->second;
   }
   return default_flags_;
 }
-
 
 SizeLimit SizeLimit::Parse(const char* text) {
   SizeLimit limit;

@@ -3,6 +3,7 @@
 #define VIRARUDI_TRACE_SETTINGS_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,12 +18,14 @@ class TraceSettings {
   static TraceSettings Parse(const char* text);
 
   uint8_t FlagsFor(std::string_view component) const;
+  // The flags the text gives component by its name or by *, if any.
+  std::optional<uint8_t> GivenFlagsFor(std::string_view component) const;
   // Empty when the text was good.
   const std::string& error() const { return error_; }
 
  private:
   std::vector<std::pair<std::string, uint8_t>> named_;
-  uint8_t default_flags_ = 0;
+  std::optional<uint8_t> default_flags_;
   std::string error_;
 };
 
