@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/trace_control.h"
 #include "virarudi.h"
 
 namespace {
@@ -375,6 +378,29 @@ TEST(LogFacilitiesTest, RecordsOfAKilledProcessAreWhole) {
   const std::vector<std::pair<int, int>> records = NumberedRecords(lines, &fault);
   ASSERT_EQ(fault, "");
   for (int s = 0; s <= last; ++s) ASSERT_EQ(records[s], std::make_pair(7, s));
+}
+
+// The flags byte a component tests changes while the process runs when its
+// control file is written, as qrx trace set does.
+TEST(LogFacilitiesTest, FlagsChangeInTheRunningProcess) {
+  LogRequest app = AttachRequest("APP");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &app), VIRARUDI_OK);
+  uint8_t* const flags = app.attach.trace_flags;
+  namespace platform = libdevavu::platform;
+  const std::string folder = platform::ControlFolder(std::getenv("QRXTRACERUN"));
+  std::string error;
+  ASSERT_TRUE(platform::WriteControlFile(folder + "/" + std::to_string(getpid()),
+                                         "APP=0x03, NEW=0x80", &error))
+      << error;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (std::atomic_ref<uint8_t>(*flags).load() != 0x03 &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(std::atomic_ref<uint8_t>(*flags).load(), 0x03);
+  LogRequest added_later = AttachRequest("NEW");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &added_later), VIRARUDI_OK);
+  EXPECT_EQ(*added_later.attach.trace_flags, 0x80);
 }
 
 // Sets a variable for one scope; in a death test the child process runs

@@ -10,7 +10,7 @@ namespace {
 const qrx::Command* const kCommands[] = {&qrx::kDemoCommand, &qrx::kDumpCommand,
                                          &qrx::kMsgCommand,
                                          &qrx::kConfigCommand,
-                                         &qrx::kRecordsCommand};
+                                         &qrx::kRecordsCommand, &qrx::kTraceCommand};
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "usage: qrx COMMAND [ARGS...]\n       qrx COMMAND --help\n\ncommands:\n");
