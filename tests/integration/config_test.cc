@@ -37,6 +37,12 @@ TEST_F(ConfigTest, BothStoresDeliverTheSampleConfiguration) {
                      "/sample.cfn (QRXRUN is not TRUE)\n" + std::string(kSampleEntries));
   EXPECT_NE(Trace().find("ORVESVC  ATTACH"), std::string::npos);
   EXPECT_NE(Trace().find("ORVESVC  DETACH"), std::string::npos);
+  // Nobody asked for a trace: nothing on standard error.
+  const Outcome quiet = Run("env -u QRXTRACE -u QRXTRACEFILE -u QRXRUN -u QRX_REGISTRY "
+                            "QRX_MODULE_PATH= QRXCFNDIR=" EXAMPLES_DIR " QRXCONFIG=sample '" QRX
+                            "' config");
+  EXPECT_EQ(quiet.exit_code, 0);
+  EXPECT_EQ(quiet.err, "");
 
   const Outcome registry = QrxConfig("QRXRUN=TRUE QRX_REGISTRY=" EXAMPLES_DIR "/registry.reg");
   ASSERT_EQ(registry.exit_code, 0) << registry.err;
