@@ -32,7 +32,8 @@ FlagControl::FlagControl(ComponentTable& table, const char* folder)
 
 FlagControl::~FlagControl() {
   // A child of fork has neither the thread nor the file of its own.
-  if (!thread_.started() || fork_generation_ != platform::ForkGeneration()) return;
+  if (fork_generation_ != platform::ForkGeneration()) thread_.ForgetAfterFork();
+  if (!thread_.started()) return;
   stop_.store(true);
   wake_.Set();
   thread_.Join();

@@ -21,6 +21,9 @@ constexpr uint64_t kLargestGrowthStep = uint64_t{1} << 20;
 // About a tenth of a second of yielding before a waiter asks whether the
 // process that rotates the file is still alive.
 constexpr int kSpinsBeforeTakeOver = 100000;
+// The preparing thread also looks without being asked, for writers in
+// other processes.
+constexpr uint32_t kPreparePollMs = 100;
 
 uint64_t GenerationOf(uint64_t word) { return (word >> kGenerationShift) & kGenerationMask; }
 uint64_t OffsetOf(uint64_t word) { return word & kOffsetMask; }
@@ -69,7 +72,8 @@ MappedTraceFile::MappedTraceFile(std::string path, uint64_t limit)
       map_length_(static_cast<size_t>(RoundUp(limit, platform::SharedFile::MapGranularity()))),
       growth_step_(RoundUp(limit < kLargestGrowthStep ? limit : kLargestGrowthStep,
                            platform::SharedFile::MapGranularity())),
-      fork_generation_(platform::ForkGeneration()) {}
+      fork_generation_(platform::ForkGeneration()),
+      prepare_fork_generation_(platform::ForkGeneration()) {}
 
 std::unique_ptr<MappedTraceFile> MappedTraceFile::Open(const std::string& path, uint64_t limit,
                                                        std::string* error) {
@@ -104,7 +108,11 @@ bool MappedTraceFile::SetUp(std::string* error) {
       *error = path_ + ".ctl cannot be locked";
       return false;
     }
-    if (control_->magic.load() == kMagic) return true;
+    if (control_->magic.load() == kMagic) {
+      // Without the thread, writers extend the file themselves.
+      if (prepare_wake_.ok()) prepare_thread_.Start(&MappedTraceFile::Prepare, this);
+      return true;
+    }
     control_file_.Unlock();
   }
 }
@@ -125,6 +133,13 @@ void MappedTraceFile::SetUpAsFirstUser() {
 }
 
 MappedTraceFile::~MappedTraceFile() {
+  if (prepare_fork_generation_ != platform::ForkGeneration()) {
+    prepare_thread_.ForgetAfterFork();
+  } else if (prepare_thread_.started()) {
+    prepare_stop_.store(true);
+    prepare_wake_.Set();
+    prepare_thread_.Join();
+  }
   for (Generation& generation : generations_) Release(generation);
   if (control_ == nullptr) return;
   // A child of fork that never wrote shares its parent's lock: leave it.
@@ -227,23 +242,55 @@ void MappedTraceFile::Rotate(uint64_t generation, uint64_t end) {
 }
 
 bool MappedTraceFile::EnsureAllocated(Generation& generation, uint64_t end) {
-  uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
-  if (GenerationOf(allocated) == generation.number && OffsetOf(allocated) >= end) return true;
+  const uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
+  if (GenerationOf(allocated) == generation.number && OffsetOf(allocated) >= end) {
+    // Within a step of the allocated end the preparing thread is asked to
+    // go ahead, so that writers seldom extend the file themselves.
+    if (OffsetOf(allocated) - end < growth_step_ &&
+        !prepare_asked_.load(std::memory_order_relaxed) && !prepare_asked_.exchange(true)) {
+      prepare_wake_.Set();
+    }
+    return true;
+  }
+  return Extend(generation, end);
+}
+
+bool MappedTraceFile::Extend(Generation& generation, uint64_t end) {
   const bool current =
       GenerationOf(control_->state.load(std::memory_order_acquire)) == generation.number;
   // A file already rotated is not grown past its text.
   const uint64_t target = current ? RoundUp(end + growth_step_, growth_step_) : end;
   if (!generation.file.Grow(target)) return false;
-  const uint64_t from = RoundUp(end, platform::SharedFile::MapGranularity()) -
-                        platform::SharedFile::MapGranularity();
-  if (current && generation.base != nullptr && target <= map_length_) {
-    platform::SharedFile::PrepareForWriting(generation.base + from,
-                                            static_cast<size_t>(target - from));
+  const uint64_t granularity = platform::SharedFile::MapGranularity();
+  const uint64_t from = end / granularity * granularity;
+  const uint64_t to = target < map_length_ ? target : map_length_;
+  if (current && generation.base != nullptr && from < to) {
+    platform::SharedFile::PrepareForWriting(generation.base + from, static_cast<size_t>(to - from));
   }
+  uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
   while (GenerationOf(allocated) == generation.number && OffsetOf(allocated) < target &&
          !control_->allocated.compare_exchange_weak(allocated, Word(generation.number, target))) {
   }
   return true;
+}
+
+void MappedTraceFile::Prepare(void* self) {
+  auto& file = *static_cast<MappedTraceFile*>(self);
+  while (true) {
+    file.prepare_wake_.Wait(kPreparePollMs);
+    if (file.prepare_stop_.load()) return;
+    file.prepare_asked_.store(false);
+    Generation* generation = Pin(file.current_.load(std::memory_order_acquire));
+    if (generation == nullptr) continue;
+    const uint64_t state = file.control_->state.load(std::memory_order_acquire);
+    const uint64_t allocated = file.control_->allocated.load(std::memory_order_acquire);
+    const uint64_t wanted = OffsetOf(state) + file.growth_step_;
+    if (GenerationOf(state) == generation->number && (state & kRotating) == 0 &&
+        GenerationOf(allocated) == generation->number && OffsetOf(allocated) < wanted) {
+      file.Extend(*generation, wanted);
+    }
+    Unpin(generation);
+  }
 }
 
 MappedTraceFile::Generation* MappedTraceFile::Pin(Generation* generation) {

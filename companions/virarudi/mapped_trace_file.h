@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "platform/trace_file.h"
 
 namespace virarudi {
@@ -62,6 +63,10 @@ class MappedTraceFile {
   void WaitForRotation(uint64_t state);
   void Rotate(uint64_t generation, uint64_t end);
   bool EnsureAllocated(Generation& generation, uint64_t end);
+  bool Extend(Generation& generation, uint64_t end);
+  // The thread that grows the file and prepares its pages ahead of the
+  // writers: the page work leaves the threads that trace.
+  static void Prepare(void* self);
   // A pinned generation keeps its mapping until it is unpinned; null when
   // it is retired (a newer file took its place in this process).
   static Generation* Pin(Generation* generation);
@@ -82,6 +87,12 @@ class MappedTraceFile {
   std::mutex generations_mutex_;
   std::deque<Generation> generations_;
   std::atomic<Generation*> current_{nullptr};
+
+  const uint32_t prepare_fork_generation_;
+  std::atomic<bool> prepare_asked_{false};
+  std::atomic<bool> prepare_stop_{false};
+  libdevavu::platform::AutoResetEvent prepare_wake_;
+  libdevavu::platform::Thread prepare_thread_;
 };
 
 }  // namespace virarudi
