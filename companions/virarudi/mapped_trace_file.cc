@@ -101,8 +101,9 @@ bool MappedTraceFile::SetUp(std::string* error) {
   // for it. If it died while setting up, the next one does it again.
   while (true) {
     if (control_file_.TryLockExclusive()) {
-      SetUpAsFirstUser();
+      const bool set_up = SetUpAsFirstUser(error);
       control_file_.Unlock();
+      if (!set_up) return false;
     }
     if (!control_file_.LockShared()) {
       *error = path_ + ".ctl cannot be locked";
@@ -117,10 +118,9 @@ bool MappedTraceFile::SetUp(std::string* error) {
   }
 }
 
-void MappedTraceFile::SetUpAsFirstUser() {
+bool MappedTraceFile::SetUpAsFirstUser(std::string* error) {
   platform::SharedFile file;
-  std::string error;
-  if (!file.Open(path_, &error)) return;
+  if (!file.Open(path_, error)) return false;
   const uint64_t end = EndText(file);
   file.Truncate(end);
   const uint64_t generation = GenerationOf(control_->state.load());
@@ -130,6 +130,7 @@ void MappedTraceFile::SetUpAsFirstUser() {
   control_->allocated.store(Word(generation, end));
   control_->state.store(Word(generation, end));
   control_->magic.store(kMagic);
+  return true;
 }
 
 MappedTraceFile::~MappedTraceFile() {

@@ -58,7 +58,7 @@ class MappedTraceFile {
 
   MappedTraceFile(std::string path, uint64_t limit);
   bool SetUp(std::string* error);
-  void SetUpAsFirstUser();
+  bool SetUpAsFirstUser(std::string* error);
   Reservation Reserve(uint64_t length);
   void WaitForRotation(uint64_t state);
   void Rotate(uint64_t generation, uint64_t end);
