@@ -54,7 +54,8 @@ int Set(int argc, char** argv) {
       std::fprintf(stderr, "qrx trace set: unknown option '%s' (see qrx trace --help)\n", argv[i]);
       return kExitUsage;
     } else {
-      items += (items.empty() ? "" : ",") + std::string(arg);
+      if (!items.empty()) items += ',';
+      items.append(arg);
     }
   }
   if (items.empty()) {
