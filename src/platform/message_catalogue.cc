@@ -61,10 +61,17 @@ void AddCandidates(std::string_view name, std::string_view locale, const char* n
       templates.remove_prefix(colon + 1);
     }
   }
-  if (!installed_root.empty()) {
-    out->push_back(std::string(installed_root) + "/" + std::string(Split(locale).language) +
-                   "/" + std::string(name) + ".cat");
+  if (installed_root.empty()) return;
+  // A catalogue for the territory (zh_TW) before the one for the language.
+  const LocaleParts parts = Split(locale);
+  const auto in = [&](std::string_view folder) {
+    return std::string(installed_root) + "/" + std::string(folder) + "/" + std::string(name) +
+           ".cat";
+  };
+  if (!parts.territory.empty()) {
+    out->push_back(in(std::string(parts.language) + "_" + std::string(parts.territory)));
   }
+  out->push_back(in(parts.language));
 }
 
 }  // namespace

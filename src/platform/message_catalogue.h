@@ -1,6 +1,6 @@
 // The message catalogues that hold the texts of the product's message
-// libraries: "qrxmsg.dll" is the catalogue qrxmsg, a 32-bit message
-// identifier is set identifier >> 16, message identifier & 0xFFFF.
+// libraries: "qrxmsg.dll" is the catalogue qrxmsg; catalogue_numbers.h says
+// where a message identifier lives in it.
 #ifndef DEVAVU_PLATFORM_MESSAGE_CATALOGUE_H_
 #define DEVAVU_PLATFORM_MESSAGE_CATALOGUE_H_
 
@@ -21,7 +21,8 @@ std::string MessageLocale(const char* lc_all, const char* lc_messages, const cha
 
 // Where the catalogue name is looked for, in this order: the NLSPATH
 // templates (%N name, %L locale, %l language, %t territory, %c codeset, %%)
-// with the locale, then <installed_root>/<language>/<name>.cat; and when the
+// with the locale, then <installed_root>/<language>_<territory>/<name>.cat
+// and <installed_root>/<language>/<name>.cat; and when the
 // language is not English, the same two for "en".
 std::vector<std::string> CatalogueCandidates(std::string_view name, std::string_view locale,
                                              const char* nlspath,

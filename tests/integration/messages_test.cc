@@ -108,11 +108,15 @@ TEST_F(MessagesIntegrationTest, LanguageThatIsNotShippedFallsBackToEnglish) {
 }
 
 TEST_F(MessagesIntegrationTest, CatalogueNamedByNlsPathComesFirst) {
-  const fs::path source = dir_ / "qrxmsg.msg";
-  std::ofstream(source) << "$set 53247\n352 Own text for %2 (%1)\\n\n";
-  fs::create_directories(dir_ / "de");
-  const std::string make = std::string(GENCAT) + " '" + (dir_ / "de" / "qrxmsg.cat").string() +
-                           "' '" + source.string() + "'";
+  // Made as the README tells a user: mc2cat, then gencat.
+  const fs::path source = dir_ / "qrxmsg.mc";
+  std::ofstream(source) << "LanguageNames=(German=0x407:MSG00407)\nMessageId=352\n"
+                           "Severity=Error\nFacility=Application\nLanguage=German\n"
+                           "Own text for %2 (%1)\n.\n";
+  const std::string make = std::string(MC2CAT) + " '" + source.string() + "' '" +
+                           dir_.string() + "' de && LC_ALL=C.UTF-8 " + GENCAT + " '" +
+                           (dir_ / "de" / "qrxmsg.cat").string() + "' '" +
+                           (dir_ / "de" / "qrxmsg.msg").string() + "'";
   ASSERT_EQ(std::system(make.c_str()), 0);
   const std::string nlspath = "NLSPATH='" + dir_.string() + "/%l/%N.cat'";
   EXPECT_EQ(Qrx(nlspath + " LANG=de_DE.UTF-8", "msg 5 0xCFFF0160 7 VIRARUDI").out,

@@ -36,6 +36,7 @@ TEST(CatalogueCandidates, NlsPathComesBeforeTheInstalledCatalogues) {
                        "/a/de_DE.UTF-8@euro/qrxmsg.cat",
                        "/b/de_DE.UTF-8/qrxmsg",
                        "%/%x",
+                       "/inst/de_DE/qrxmsg.cat",
                        "/inst/de/qrxmsg.cat",
                        "/a/en/qrxmsg.cat",
                        "/b/en_./qrxmsg",
@@ -46,7 +47,8 @@ TEST(CatalogueCandidates, NlsPathComesBeforeTheInstalledCatalogues) {
 
 TEST(CatalogueCandidates, EnglishIsSearchedOnceAndEmptyTemplatesAreSkipped) {
   EXPECT_EQ(CatalogueCandidates("qrxtrc", "en_US.UTF-8", "::/x/%l/%N.cat:", "/inst"),
-            (std::vector<std::string>{"/x/en/qrxtrc.cat", "/inst/en/qrxtrc.cat"}));
+            (std::vector<std::string>{"/x/en/qrxtrc.cat", "/inst/en_US/qrxtrc.cat",
+                                      "/inst/en/qrxtrc.cat"}));
   EXPECT_EQ(CatalogueCandidates("qrxtrc", "en", nullptr, ""), std::vector<std::string>{});
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/catalogue_numbers.h"
 #include "platform/message_catalogue.h"
 
 namespace libdevavu::platform {
@@ -72,8 +73,8 @@ CatalogueText LookUpMessage(std::string_view library, uint32_t id) {
   const nl_catd handle = Catalogue(library);
   if (handle == kNotOpened) return {CatalogueStatus::kNoCatalogue, nullptr};
   static const char kMissing[] = "";
-  const char* text = catgets(handle, static_cast<int>(id >> 16), static_cast<int>(id & 0xFFFF),
-                             kMissing);
+  const CatalogueNumbers at = CatalogueNumbersOf(id);
+  const char* text = catgets(handle, at.set, at.message, kMissing);
   if (text == kMissing) return {CatalogueStatus::kNoMessage, nullptr};
   return {CatalogueStatus::kFound, text};
 }
