@@ -28,6 +28,13 @@ std::vector<std::string> CatalogueCandidates(std::string_view name, std::string_
                                              const char* nlspath,
                                              std::string_view installed_root);
 
+// True when bytes, a whole catalogue file, is one the C library can read
+// safely: the magic number in either byte order, tables of at least one
+// entry that fit in the file, every text offset inside the text area, and a
+// zero at its end. The C library maps a file and trusts these, so a corrupt
+// one would kill the process.
+bool CatalogueFileIsSound(std::string_view bytes);
+
 enum class CatalogueStatus { kFound, kNoMessage, kNoCatalogue };
 
 struct CatalogueText {

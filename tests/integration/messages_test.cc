@@ -128,6 +128,16 @@ TEST_F(MessagesIntegrationTest, CatalogueNamedByNlsPathComesFirst) {
   EXPECT_EQ(Qrx(nlspath + " LANG=en_GB", "msg 5 0xCFFF0160 7 VIRARUDI").out,
             std::string(kEnglish352) + "\n")
       << "English is not in the user's folder: the installed one";
+
+  // A corrupt catalogue there (its tables larger than the file) counts as
+  // missing; handed to the C library, it would kill the process.
+  std::fstream corrupt(dir_ / "de" / "qrxmsg.cat", std::ios::in | std::ios::out | std::ios::binary);
+  corrupt.seekp(4);
+  corrupt.write("\0\0\0\x10", 4);
+  corrupt.close();
+  const Outcome after = Qrx(nlspath + " LANG=de_DE.UTF-8", "msg 5 0xCFFF0160 7 VIRARUDI");
+  EXPECT_EQ(after.out, std::string(kGerman352) + "\n");
+  EXPECT_EQ(after.exit_code, 0);
 }
 
 TEST_F(MessagesIntegrationTest, NumberInsertsAndTheTraceComponentsIndex) {

@@ -4,6 +4,8 @@
 #include <nl_types.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 
 #include "platform/catalogue_numbers.h"
@@ -39,6 +41,21 @@ struct OpenCatalogue {
 
 const nl_catd kNotOpened = reinterpret_cast<nl_catd>(-1);
 
+// Larger than any catalogue of messages; a bigger file is not one.
+constexpr uintmax_t kMaxCatalogueBytes = 64u << 20;
+
+// A file that is missing, too large or corrupt is passed over, as the C
+// library would die on a corrupt one.
+bool SoundCatalogueFile(const std::string& path) {
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > kMaxCatalogueBytes) return false;
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  if (!in.read(bytes.data(), static_cast<std::streamsize>(size))) return false;
+  return CatalogueFileIsSound(bytes);
+}
+
 nl_catd Open(const std::string& name) {
   const std::string locale = MessageLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
                                            std::getenv("LANG"));
@@ -46,6 +63,7 @@ nl_catd Open(const std::string& name) {
        CatalogueCandidates(name, locale, std::getenv("NLSPATH"), InstalledRoot())) {
     // A name with a slash is opened as that file, whatever the locale says.
     const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    if (!SoundCatalogueFile(file)) continue;
     const nl_catd handle = catopen(file.c_str(), 0);
     if (handle != kNotOpened) return handle;
   }
