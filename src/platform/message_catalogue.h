@@ -43,12 +43,11 @@ struct CatalogueText {
 };
 
 // Looks the message up in the catalogue of the message library. Each
-// catalogue is opened once, at its first use, in the language of the
-// environment at that time; lookups may come from any thread.
+// catalogue is opened once, at its first use, in the language the
+// environment gave at the first use of any catalogue; lookups may come from
+// any thread. The state is per module that links this code, so one library
+// of the process (txtcat) does all lookups.
 CatalogueText LookUpMessage(std::string_view library, uint32_t id);
-
-// True when the catalogue of the library can be opened.
-bool CatalogueAvailable(std::string_view library);
 
 }  // namespace libdevavu::platform
 

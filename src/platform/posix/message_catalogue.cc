@@ -56,11 +56,13 @@ bool SoundCatalogueFile(const std::string& path) {
   return CatalogueFileIsSound(bytes);
 }
 
+// Called with the catalogues' lock held.
 nl_catd Open(const std::string& name) {
-  const std::string locale = MessageLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
-                                           std::getenv("LANG"));
+  // One language for every catalogue: the one of the first that is opened.
+  static const std::string* const locale = new std::string(MessageLocale(
+      std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
   for (const std::string& path :
-       CatalogueCandidates(name, locale, std::getenv("NLSPATH"), InstalledRoot())) {
+       CatalogueCandidates(name, *locale, std::getenv("NLSPATH"), InstalledRoot())) {
     // A name with a slash is opened as that file, whatever the locale says.
     const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
     if (!SoundCatalogueFile(file)) continue;
@@ -96,7 +98,5 @@ CatalogueText LookUpMessage(std::string_view library, uint32_t id) {
   if (text == kMissing) return {CatalogueStatus::kNoMessage, nullptr};
   return {CatalogueStatus::kFound, text};
 }
-
-bool CatalogueAvailable(std::string_view library) { return Catalogue(library) != kNotOpened; }
 
 }  // namespace libdevavu::platform
