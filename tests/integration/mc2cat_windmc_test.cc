@@ -16,8 +16,8 @@
 #include <string>
 
 #include "platform/catalogue_numbers.h"
-#include "platform/little_endian.h"
-#include "platform/utf16.h"
+#include "formats/little_endian.h"
+#include "formats/utf16.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ bool Succeeds(const std::string& command) { return std::system(command.c_str()) 
 // length (the entry's own 4 bytes and padding included), 16-bit flags (1:
 // UTF-16) and the NUL-padded text.
 Table ReadMessageTable(const std::string& bin) {
-  using libdevavu::platform::GetLe;
+  using libdevavu::formats::GetLe;
   Table table;
   const auto* data = reinterpret_cast<const uint8_t*>(bin.data());
   for (uint32_t block = 0, blocks = GetLe(data, 0, 4); block < blocks; ++block) {
@@ -46,7 +46,7 @@ Table ReadMessageTable(const std::string& bin) {
     for (uint32_t id = GetLe(data, entry, 4); id <= GetLe(data, entry + 4, 4); ++id) {
       const uint32_t length = GetLe(data, at, 2);
       EXPECT_EQ(GetLe(data, at + 2, 2), 1u) << "a UTF-16 entry";
-      std::string text = libdevavu::platform::Utf16LeToUtf8(bin.substr(at + 4, length - 4u));
+      std::string text = libdevavu::formats::Utf16LeToUtf8(bin.substr(at + 4, length - 4u));
       text.erase(text.find_last_not_of('\0') + 1);
       for (size_t cr; (cr = text.find("\r\n")) != std::string::npos;) text.erase(cr, 1);
       table[id] = text;

@@ -3,21 +3,13 @@
 
 #include <cstring>
 
-#include "platform/message_catalogue.h"
+#include "platform/posix/catalogue_search.h"
 
 namespace {
 
 using libdevavu::platform::CatalogueCandidates;
 using libdevavu::platform::CatalogueFileIsSound;
-using libdevavu::platform::CatalogueName;
 using libdevavu::platform::MessageLocale;
-
-TEST(CatalogueName, MessageLibraryNamesLoseTheirDllSuffix) {
-  EXPECT_EQ(CatalogueName("qrxmsg.dll"), "qrxmsg");
-  EXPECT_EQ(CatalogueName("QRXTRC.DLL"), "qrxtrc");
-  EXPECT_EQ(CatalogueName("qrxmsg"), "qrxmsg");
-  EXPECT_EQ(CatalogueName(".dll"), ".dll");
-}
 
 TEST(MessageLocale, FirstOfLcAllLcMessagesAndLangThatIsSet) {
   EXPECT_EQ(MessageLocale("fr_FR", "de_DE", "it_IT"), "fr_FR");

@@ -1,9 +1,6 @@
-// The portable half of the catalogue lookup: names, language and the search
-// order. Kept apart so it can be tested without opening anything.
-#include <cctype>
-#include <cstdint>
+#include "platform/posix/catalogue_search.h"
 
-#include "platform/message_catalogue.h"
+#include <cstdint>
 
 namespace libdevavu::platform {
 
@@ -112,13 +109,6 @@ bool CatalogueFileIsSound(std::string_view bytes) {
     }
   }
   return bytes.back() == '\0';
-}
-
-std::string CatalogueName(std::string_view library) {
-  std::string name;
-  for (char c : library) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".dll") == 0) name.resize(name.size() - 4);
-  return name;
 }
 
 std::string MessageLocale(const char* lc_all, const char* lc_messages, const char* lang) {

@@ -1,9 +1,9 @@
-#include "platform/message_format.h"
+#include "formats/message_format.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 namespace {
 
@@ -300,4 +300,4 @@ FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inser
   return {sink.length(), sink.truncated(), valid};
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
