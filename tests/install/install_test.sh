@@ -43,7 +43,7 @@ export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 mkdir -p "$work/hello-pc"
 cc -std=c99 -Wall -Wextra -Werror -shared -fPIC -o "$work/hello-pc/libhello.so" \
   "$source/examples/hello/hello_component.c" $(pkg-config --cflags --libs devavu)
-cc -std=c99 -D_POSIX_C_SOURCE=200809L -Wall -Wextra -Werror -o "$work/hello-pc/hello_main" \
+cc -std=c11 -Wall -Wextra -Werror -o "$work/hello-pc/hello_main" \
   "$source/examples/hello/hello.c" -I"$source/examples/hello" \
   -L"$work/hello-pc" -Wl,-rpath,"$work/hello-pc:$prefix/lib" -lhello \
   $(pkg-config --cflags --libs devavu)
