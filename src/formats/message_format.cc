@@ -1,5 +1,6 @@
 #include "formats/message_format.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstring>
