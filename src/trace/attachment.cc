@@ -3,6 +3,7 @@
 // with it on the first call of the process.
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
 #include "devavu.h"
 #include "frame/common_services.h"
@@ -56,6 +57,7 @@ int32_t AttachAnchor(const char* name, TraceEntry* entry, TraceAnchor* anchor) {
   return 0;
 }
 
+// Called with own_attach_state already claimed (1).
 int32_t AttachOwnAnchor() {
   auto& state = libdevavu::frame::State();
   TraceAnchor& own = state.own_anchor;
@@ -63,7 +65,6 @@ int32_t AttachOwnAnchor() {
   state.own_trace_entry = TraceEntry{};
   own.component_name = kOwnName;
   own.trace_flags = &own.local_flags;
-  state.own_attach_state = libdevavu::frame::kOwnAttached;
 
   const int32_t entry_rc = ProcessCFNFileTraceEntry(&state.own_trace_entry);
   if (entry_rc != 0) {
@@ -79,14 +80,22 @@ int32_t AttachOwnAnchor() {
   return 0;
 }
 
-// The timer thread and QXTIMER trace through the own anchor holding
-// lib_lock; filling the anchor under the same lock keeps them from reading it
-// half made. Before devavu_init there is no lock and no timer thread.
-int32_t AttachOwnAnchorLocked() {
-  auto& lock = libdevavu::frame::State().lib_lock;
-  if (!lock) return AttachOwnAnchor();
-  libdevavu::platform::LockHolder hold(*lock);
-  return AttachOwnAnchor();
+// The own anchor is attached once, however many threads make their first
+// attachment at the same moment: the state is claimed and looked at again
+// under lib_lock, so a caller that found it not tried waits for the first
+// one's outcome instead of attaching (and leaking) a second time. The timer thread and
+// QXTIMER trace through the own anchor holding the same lock, so they never
+// read it half made. Before devavu_init there is no lock; the claim alone
+// then keeps the attachment single.
+int32_t AttachOwnAnchorOnce() {
+  auto& state = libdevavu::frame::State();
+  std::optional<libdevavu::platform::LockHolder> hold;
+  if (state.lib_lock) hold.emplace(*state.lib_lock);
+  uint8_t seen = libdevavu::frame::kOwnNotTried;
+  if (state.own_attach_state.compare_exchange_strong(seen, libdevavu::frame::kOwnAttached)) {
+    return AttachOwnAnchor();
+  }
+  return seen == libdevavu::frame::kOwnFailed ? -1 : 0;
 }
 
 }  // namespace
@@ -96,14 +105,8 @@ extern "C" {
 DEVAVU_API int32_t GetTraceErrLogAddressability(const char* name, TraceEntry* entry,
                                                 TraceAnchor* anchor) {
   if (name == nullptr || entry == nullptr || anchor == nullptr) return -1;
-  switch (libdevavu::frame::State().own_attach_state.load()) {
-    case libdevavu::frame::kOwnNotTried:
-      if (const int32_t rc = AttachOwnAnchorLocked(); rc != 0) return rc;
-      break;
-    case libdevavu::frame::kOwnFailed:
-      return -1;
-    default:
-      break;
+  if (libdevavu::frame::State().own_attach_state.load() != libdevavu::frame::kOwnAttached) {
+    if (const int32_t rc = AttachOwnAnchorOnce(); rc != 0) return rc;
   }
   return AttachAnchor(name, entry, anchor);
 }
