@@ -357,10 +357,10 @@ DEVAVU_API char *va_getmsg(uint32_t comp_id, uint32_t msg_no, uint32_t insert_co
 
 /* Puts a message in front of the user: text, or, when the low 16 bits of
  * msg_no are not 0, the text of that message of qrxmsg as it is stored
- * (inserts are not substituted). Shown under the caption "Quorix" with the
- * identifier QRXnnnn and severity in front when its number (msg_no, else
- * id_no) is not 0. On Linux it goes to standard error and to syslog (ident
- * Quorix, user.err) and nothing waits for the user. Always 0. */
+ * (inserts are not substituted). Shown under the caption "Quorix": a message
+ * of qrxmsg with its identifier QRXnnnn and severity in front, a given text
+ * unchanged (id_no is not shown). On Linux it goes to standard error and to
+ * syslog (ident Quorix, user.err) and nothing waits for the user. Always 0. */
 DEVAVU_API int32_t DisplayMsg(const char *text, uint32_t msg_no, uint32_t id_no, char severity);
 
 /* ------------------------------------------------------------------------ */
