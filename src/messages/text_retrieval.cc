@@ -9,7 +9,7 @@
 #include "frame/heap.h"
 #include "messages/catalogue.h"
 #include "messages/marker.h"
-#include "platform/message_format.h"
+#include "formats/message_format.h"
 #include "txtcat.h"
 
 namespace libdevavu::messages {
@@ -65,7 +65,7 @@ uint16_t Preload(MsgComponent* component) {
 // At most max_len - 1 bytes with the terminating zero: the last byte of the
 // cleared area is never written.
 void Format(MsgComponent* component, const char* raw) {
-  platform::FormatMessageInserts(WithoutFinalLineBreak(raw), component->inserts,
+  formats::FormatMessageInserts(WithoutFinalLineBreak(raw), component->inserts,
                                  component->insert_count, component->text,
                                  static_cast<size_t>(component->max_len - 1));
 }

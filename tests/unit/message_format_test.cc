@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_format.h"
+#include "formats/message_format.h"
 
 namespace {
 
-using libdevavu::platform::FormatMessageInserts;
-using libdevavu::platform::FormatOutcome;
+using libdevavu::formats::FormatMessageInserts;
+using libdevavu::formats::FormatOutcome;
 
 uintptr_t Str(const char* s) { return reinterpret_cast<uintptr_t>(s); }
 
@@ -140,7 +140,7 @@ TEST(MessageFormatInserts, FormWithoutClosingBangIsTheDefaultFollowedByText) {
 // What a caller must give each insert: a string read as a number prints an
 // address, a number read as a string is followed as one.
 TEST(MessageFormatInserts, UsesTellStringsFromNumbers) {
-  using Use = libdevavu::platform::InsertUse;
+  using Use = libdevavu::formats::InsertUse;
   constexpr Use S = Use::kString, N = Use::kNumber, U = Use::kUnused;
   const struct {
     const char* text;
@@ -156,7 +156,7 @@ TEST(MessageFormatInserts, UsesTellStringsFromNumbers) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     std::vector<Use> uses(c.uses.size(), S);
-    libdevavu::platform::FindInsertUses(c.text, uses.data(), uses.size());
+    libdevavu::formats::FindInsertUses(c.text, uses.data(), uses.size());
     EXPECT_EQ(uses, c.uses);
   }
 }

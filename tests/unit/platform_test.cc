@@ -5,21 +5,21 @@
 #include <ctime>
 #include <thread>
 
-#include "platform/module_names.h"
+#include "formats/module_names.h"
 #include "platform/platform.h"
 
 namespace {
 
 using libdevavu::platform::AutoResetEvent;
-using libdevavu::platform::ModuleFileName;
-using libdevavu::platform::UndecoratedEntryName;
+using libdevavu::formats::ModuleBaseName;
+using libdevavu::formats::UndecoratedEntryName;
 
-TEST(ModuleNames, ProductNamesMapToSharedLibraryFiles) {
-  EXPECT_EQ(ModuleFileName("VIRARUDI"), "libvirarudi.so");
-  EXPECT_EQ(ModuleFileName("router.dll"), "librouter.so");
-  EXPECT_EQ(ModuleFileName("Router.DLL"), "librouter.so");
-  EXPECT_EQ(ModuleFileName(".dll"), "lib.dll.so") << "nothing left to name";
-  EXPECT_EQ(ModuleFileName("my.dllx"), "libmy.dllx.so");
+TEST(ModuleNames, ProductNamesLoseCaseAndTheirDllSuffix) {
+  EXPECT_EQ(ModuleBaseName("VIRARUDI"), "virarudi");
+  EXPECT_EQ(ModuleBaseName("router.dll"), "router");
+  EXPECT_EQ(ModuleBaseName("QRXTRC.DLL"), "qrxtrc");
+  EXPECT_EQ(ModuleBaseName(".dll"), ".dll") << "nothing left to name";
+  EXPECT_EQ(ModuleBaseName("my.dllx"), "my.dllx");
 }
 
 TEST(ModuleNames, StdcallDecorationIsStripped) {

@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "commands.h"
 #include "platform/private_folder.h"
+#include "platform/process.h"
 #include "sample_demo.h"
 
 namespace qrx {
@@ -15,11 +17,14 @@ namespace qrx {
 namespace {
 
 namespace fs = std::filesystem;
+using libdevavu::platform::SetEnvironmentValue;
 
 // Sets a variable unless the user has chosen a value.
-void Default(const char* name, const std::string& value) { setenv(name, value.c_str(), 0); }
+void Default(const char* name, const std::string& value) {
+  SetEnvironmentValue(name, value.c_str(), false);
+}
 
-fs::path ProgramDirectory() { return fs::read_symlink("/proc/self/exe").parent_path(); }
+fs::path ProgramDirectory() { return fs::path(libdevavu::platform::ProgramPath()).parent_path(); }
 
 // The trace file: the user's QRXTRACEFILE, or one in a new private folder
 // of this run, so that neither another user nor another demo running at the
@@ -36,29 +41,40 @@ std::string PrepareTraceFile() {
     return {};
   }
   const std::string file = dir + "/trace.log";
-  setenv("QRXTRACEFILE", file.c_str(), 1);
+  SetEnvironmentValue("QRXTRACEFILE", file.c_str());
   return file;
 }
 
 // The German text comes from a second qrx: the language is chosen when the
 // catalogues are first opened.
 int ShowGermanMessage() {
-  const std::string command = "env -u LC_ALL -u LC_MESSAGES LANG=de_DE.UTF-8 '" +
-                              fs::read_symlink("/proc/self/exe").string() +
-                              "' msg 6 0xCFFF0200 SAMPLE '#0'";
   std::printf("    the same message under LANG=de_DE.UTF-8 (qrx msg):\n      ");
   std::fflush(stdout);
-  return std::system(command.c_str()) == 0 ? 0 : -1;
+  // The child takes the language from the environment; this process keeps
+  // its own.
+  struct Saved {
+    const char* name;
+    std::optional<std::string> value;
+  } saved[] = {{"LC_ALL", {}}, {"LC_MESSAGES", {}}, {"LANG", {}}};
+  for (Saved& v : saved) {
+    if (const char* now = std::getenv(v.name)) v.value = now;
+    SetEnvironmentValue(v.name, nullptr);
+  }
+  SetEnvironmentValue("LANG", "de_DE.UTF-8");
+  const int rc = libdevavu::platform::RunProgram(libdevavu::platform::ProgramPath(),
+                                                 {"msg", "6", "0xCFFF0200", "SAMPLE", "#0"});
+  for (const Saved& v : saved) SetEnvironmentValue(v.name, v.value ? v.value->c_str() : nullptr);
+  return rc == 0 ? 0 : -1;
 }
 
 int ConfigFromRegistry() {
-  setenv("QRXRUN", "TRUE", 1);
+  SetEnvironmentValue("QRXRUN", "TRUE");
   std::printf("    QRXRUN=TRUE, QRX_REGISTRY=%s\n", std::getenv("QRX_REGISTRY"));
   return SampleDemoConfig();
 }
 
 int ConfigFromApi() {
-  unsetenv("QRXRUN");
+  SetEnvironmentValue("QRXRUN", nullptr);
   std::printf("    QRXRUN unset: the configuration API, %s/%s.cfn\n", std::getenv("QRXCFNDIR"),
               std::getenv("QRXCONFIG"));
   return SampleDemoConfig();

@@ -3,14 +3,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include <string>
 
 #include "commands.h"
 #include "devavu.h"
+#include "formats/message_format.h"
 #include "orvesvc.h"
-#include "platform/message_format.h"
 
 namespace qrx {
 
@@ -62,14 +61,14 @@ std::string RawText(uint32_t comp, uint32_t number) {
 // a number, any other as a string where a form reads a string. False after
 // saying why not.
 bool ReadInserts(const std::string& text, int count, char** args, DvWord* inserts) {
-  libdevavu::platform::InsertUse uses[kMaxInserts];
-  libdevavu::platform::FindInsertUses(text, uses, kMaxInserts);
+  libdevavu::formats::InsertUse uses[kMaxInserts];
+  libdevavu::formats::FindInsertUses(text, uses, kMaxInserts);
   for (int i = 0; i < count; ++i) {
     const char* arg = args[i];
     const int n = i + 1;
     const auto use = uses[i];
     if (arg[0] != '#') {
-      if (use == libdevavu::platform::InsertUse::kNumber) {
+      if (use == libdevavu::formats::InsertUse::kNumber) {
         std::fprintf(stderr, "qrx msg: insert %d '%s': the text formats insert %d as a number: "
                      "give it as #N\n", n, arg, n);
         return false;
@@ -90,7 +89,7 @@ bool ReadInserts(const std::string& text, int count, char** args, DvWord* insert
       case Parsed::kNumber:
         break;
     }
-    if (use == libdevavu::platform::InsertUse::kString) {
+    if (use == libdevavu::formats::InsertUse::kString) {
       std::fprintf(stderr, "qrx msg: insert %d '%s': the text formats insert %d as a string: "
                    "give it without #\n", n, arg, n);
       return false;

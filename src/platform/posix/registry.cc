@@ -17,10 +17,15 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "platform/reg_file.h"
+#include "formats/reg_file.h"
 #include "platform/registry.h"
 
 namespace libdevavu::platform {
+
+using formats::ParseRegFile;
+using formats::RegFileContents;
+using formats::RegNode;
+using formats::RegValue;
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "platform/case_fold.h"
+#include "formats/case_fold.h"
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 namespace {
 
@@ -34,4 +34,4 @@ uint32_t UpperCaseOf(uint32_t code) {
   return code;
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats

@@ -1,10 +1,10 @@
-#include "platform/windows_1252.h"
+#include "formats/windows_1252.h"
 
 #include <cstdint>
 
-#include "platform/utf8.h"
+#include "formats/utf8.h"
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 namespace {
 
@@ -27,4 +27,4 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats

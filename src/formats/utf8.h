@@ -1,13 +1,13 @@
 // UTF-8, the library's narrow form of text: writing a code point, and reading
 // one back.
-#ifndef DEVAVU_PLATFORM_UTF8_H_
-#define DEVAVU_PLATFORM_UTF8_H_
+#ifndef DEVAVU_FORMATS_UTF8_H_
+#define DEVAVU_FORMATS_UTF8_H_
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 void AppendUtf8(uint32_t code, std::string& out);
 
@@ -16,6 +16,6 @@ void AppendUtf8(uint32_t code, std::string& out);
 // above every code point, so it equals only the same byte.
 uint32_t TakeCodePoint(std::string_view& text);
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
 
-#endif  // DEVAVU_PLATFORM_UTF8_H_
+#endif  // DEVAVU_FORMATS_UTF8_H_

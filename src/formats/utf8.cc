@@ -1,6 +1,6 @@
-#include "platform/utf8.h"
+#include "formats/utf8.h"
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 void AppendUtf8(uint32_t code, std::string& out) {
   if (code < 0x80) {
@@ -55,4 +55,4 @@ uint32_t TakeCodePoint(std::string_view& text) {
   return code;
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats

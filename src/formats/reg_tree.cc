@@ -1,11 +1,11 @@
-#include "platform/reg_tree.h"
+#include "formats/reg_tree.h"
 
 #include <cstddef>
 
-#include "platform/case_fold.h"
-#include "platform/utf8.h"
+#include "formats/case_fold.h"
+#include "formats/utf8.h"
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 bool SameRegName(std::string_view a, std::string_view b) {
   while (!a.empty() && !b.empty()) {
@@ -68,4 +68,4 @@ void RegNode::RemoveValue(std::string_view name) {
   if (i < values_.size()) values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats

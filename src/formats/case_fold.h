@@ -1,11 +1,11 @@
 // Upper case of a code point, as Windows compares registry names: one code
 // point to one, without regard to language.
-#ifndef DEVAVU_PLATFORM_CASE_FOLD_H_
-#define DEVAVU_PLATFORM_CASE_FOLD_H_
+#ifndef DEVAVU_FORMATS_CASE_FOLD_H_
+#define DEVAVU_FORMATS_CASE_FOLD_H_
 
 #include <cstdint>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 // The simple upper-case mapping of the letters of Basic Latin, Latin-1,
 // Latin Extended-A, basic Greek and basic Cyrillic (U+0400 to U+045F); every
@@ -15,6 +15,6 @@ namespace libdevavu::platform {
 // letters without a single upper case (U+00DF, U+0138, U+0149).
 uint32_t UpperCaseOf(uint32_t code);
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
 
-#endif  // DEVAVU_PLATFORM_CASE_FOLD_H_
+#endif  // DEVAVU_FORMATS_CASE_FOLD_H_

@@ -2,14 +2,14 @@
 // formatter that the product's message libraries were written for: %1 to %99
 // name inserts, %1!fmt! gives a printf form, and %0 %n %r %t %% %. %! and
 // "% " are the escapes. Portable: no OS service is needed.
-#ifndef DEVAVU_PLATFORM_MESSAGE_FORMAT_H_
-#define DEVAVU_PLATFORM_MESSAGE_FORMAT_H_
+#ifndef DEVAVU_FORMATS_MESSAGE_FORMAT_H_
+#define DEVAVU_FORMATS_MESSAGE_FORMAT_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 struct FormatOutcome {
   size_t length;   // characters written, the terminating zero not counted
@@ -38,6 +38,6 @@ enum class InsertUse : uint8_t { kUnused, kString, kNumber };
 // a * width or precision) reads it as a number, else kUnused.
 void FindInsertUses(std::string_view text, InsertUse* uses, size_t count);
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
 
-#endif  // DEVAVU_PLATFORM_MESSAGE_FORMAT_H_
+#endif  // DEVAVU_FORMATS_MESSAGE_FORMAT_H_

@@ -11,17 +11,17 @@
 // Windows returns it. A REGEDIT4 file is in Windows-1252 unless it starts
 // with a UTF-8 byte-order mark; its names, strings and string data given as
 // hex are converted to UTF-8. Strings get their terminator in the data.
-#ifndef DEVAVU_PLATFORM_REG_FILE_H_
-#define DEVAVU_PLATFORM_REG_FILE_H_
+#ifndef DEVAVU_FORMATS_REG_FILE_H_
+#define DEVAVU_FORMATS_REG_FILE_H_
 
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "platform/reg_tree.h"
+#include "formats/reg_tree.h"
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 struct RegFileError {
   size_t line = 0;  // 1-based
@@ -36,6 +36,6 @@ struct RegFileContents {
 // Never a half-read tree: either the whole file or its first error.
 RegFileContents ParseRegFile(std::string_view bytes);
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
 
-#endif  // DEVAVU_PLATFORM_REG_FILE_H_
+#endif  // DEVAVU_FORMATS_REG_FILE_H_

@@ -1,10 +1,10 @@
-#include "platform/utf16.h"
+#include "formats/utf16.h"
 
 #include <cstdint>
 
-#include "platform/utf8.h"
+#include "formats/utf8.h"
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 namespace {
 
@@ -36,4 +36,4 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
   return out;
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats

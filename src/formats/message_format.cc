@@ -1,9 +1,9 @@
-#include "platform/message_format.h"
+#include "formats/message_format.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 namespace {
 
@@ -319,4 +319,4 @@ void FindInsertUses(std::string_view text, InsertUse* uses, size_t count) {
   }
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
