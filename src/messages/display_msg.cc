@@ -17,7 +17,8 @@ constexpr uint16_t kTextSize = 512;
 
 extern "C" {
 
-DEVAVU_API int32_t DisplayMsg(const char* text, uint32_t msg_no, uint32_t /*id_no*/, char severity) {
+DEVAVU_API int32_t DisplayMsg(const char* text, uint32_t msg_no, uint32_t /*id_no*/,
+                              char severity) {
   // One byte more than GetNLSMessage may fill, for the terminating zero.
   char buffer[kTextSize + 1] = {};
   const auto number = static_cast<uint16_t>(msg_no);
