@@ -107,8 +107,9 @@ void ExplainRegistryFailure() {
                          "configuration API)\n");
     return;
   }
-  std::fprintf(stderr, "qrx config: %s holds no configuration that can be read: it needs an "
-                       "active configuration with a [TRACE] key holding one string value\n",
+  std::fprintf(stderr, "qrx config: no configuration could be read from the registry file %s: "
+                       "it must be a readable .reg file naming an active configuration whose "
+                       "[TRACE] key holds one string value\n",
                file.c_str());
 }
 
