@@ -5,6 +5,7 @@
 
 #include "frame/library_state.h"
 #include "library_test.h"
+#include "trace/own_log.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST_F(AttachmentTest, FirstAttachRegistersTheLibraryFirst) {
   EXPECT_NE(anchor_.trace_flags, &anchor_.local_flags);
   EXPECT_EQ(*anchor_.trace_flags, QX_TRACE_ON);
 
-  const TraceAnchor& own = State().own_anchor;
+  const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
   EXPECT_STREQ(own.component_name, "ORVESVC");
   EXPECT_STREQ(own.func_call_label, "FUNC CALL");
   EXPECT_NE(own.log_entry, nullptr);
@@ -101,7 +102,7 @@ TEST_F(AttachmentTest, ReplyWithoutFlagsKeepsTracingOff) {
   EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
   EXPECT_EQ(anchor_.error_id_base, 0x00500000u);
   EXPECT_EQ(anchor_.attach_word, 42u);
-  const TraceAnchor& own = State().own_anchor;
+  const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
   EXPECT_EQ(own.trace_flags, &own.local_flags);
   EXPECT_EQ(own.error_id_base, 0x00500000u);
   DetachAndTerm();
@@ -133,9 +134,9 @@ TEST_F(AttachmentTest, MissingEntryPointFails) {
   ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
   InitAnchor(anchor_, "APP");
   EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  EXPECT_EQ(State().own_attach_state.load(), libdevavu::frame::kOwnFailed);
-  EXPECT_EQ(State().own_anchor.log_entry, nullptr);
-  EXPECT_STREQ(State().own_anchor.error_label, "***ERROR***")
+  EXPECT_EQ(libdevavu::trace::Own().own_attach_state.load(), libdevavu::trace::kOwnFailed);
+  EXPECT_EQ(libdevavu::trace::Own().own_anchor.log_entry, nullptr);
+  EXPECT_STREQ(libdevavu::trace::Own().own_anchor.error_label, "***ERROR***")
       << "the labels are filled whatever the attachment gave";
   DetachAndTerm();
 }

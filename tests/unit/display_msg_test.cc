@@ -67,7 +67,7 @@ TEST_F(DisplayMsgTest, MissingTraceLibraryShowsMessage352AndGivesTheTextBack) {
   const auto boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u) << "one box, for the library's own attachment";
   EXPECT_EQ(boxes[0].second, "Trace library VIRARUDI not loaded (code 126).");
-  const auto* pool = libdevavu::frame::State().msg_pool_head[5];
+  const auto* pool = libdevavu::messages::Tables().msg_pool_head[5];
   ASSERT_NE(pool, nullptr);
   EXPECT_EQ(pool->buffer[0], 0) << "the text went back to the pool";
   UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);

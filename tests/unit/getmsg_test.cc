@@ -59,7 +59,7 @@ TEST_F(GetmsgTest, NineOfTwelveInsertsReachTheText) {
                       Str("6"), Str("7"), Str("8"), Str("9"), Str("10"), Str("11"), Str("12"));
   EXPECT_STREQ(text, "123456789||||");
   Release(text);
-  auto& component = *libdevavu::frame::State().msg_components[3];
+  auto& component = *libdevavu::messages::Tables().msg_components[3];
   EXPECT_EQ(component.insert_count, 9);
 }
 
@@ -116,7 +116,7 @@ TEST_F(GetmsgTest, ReadFailureGivesTheFallbackAndFreesTheBuffer) {
   }
   char* text = getmsg(5, 0xCFFF0160, 0);
   EXPECT_NE(std::string(text), kFallback);
-  EXPECT_EQ(libdevavu::frame::State().msg_pool_head[5]->next, nullptr)
+  EXPECT_EQ(libdevavu::messages::Tables().msg_pool_head[5]->next, nullptr)
       << "the failed requests gave their buffer back";
   Release(text);
 }
@@ -130,8 +130,8 @@ TEST_F(GetmsgTest, SubstituteThatCannotBeHadGivesTheFallback) {
   }
   EXPECT_STREQ(getmsg(25, 1, 0), kFallback);
   EXPECT_STREQ(getmsg(3, 0xCFFF0999, 0), kFallback);
-  EXPECT_EQ(libdevavu::frame::State().msg_pool_head[6]->next, nullptr);
-  EXPECT_EQ(libdevavu::frame::State().msg_pool_head[6]->buffer[0], 0)
+  EXPECT_EQ(libdevavu::messages::Tables().msg_pool_head[6]->next, nullptr);
+  EXPECT_EQ(libdevavu::messages::Tables().msg_pool_head[6]->buffer[0], 0)
       << "no buffer stays in use for a request that failed";
 }
 
@@ -195,9 +195,9 @@ TEST_F(GetmsgTest, CallerThatNeverReleasesGrowsThePoolByOneEach) {
   Start();
   for (int i = 0; i < 5; ++i) getmsg(8, 0xCFFF0002, 0);
   int nodes = 0;
-  for (auto* n = libdevavu::frame::State().msg_pool_head[8]; n != nullptr; n = n->next) ++nodes;
+  for (auto* n = libdevavu::messages::Tables().msg_pool_head[8]; n != nullptr; n = n->next) ++nodes;
   EXPECT_EQ(nodes, 5);
-  EXPECT_EQ(libdevavu::frame::State().msg_pool_tail[8]->next, nullptr);
+  EXPECT_EQ(libdevavu::messages::Tables().msg_pool_tail[8]->next, nullptr);
 }
 
 TEST_F(GetmsgTest, TextThatWouldPass254CharactersIsCutAndTerminated) {
@@ -218,7 +218,7 @@ TEST_F(GetmsgTest, OutOfMemoryForABufferGivesTheFallback) {
   char* text = getmsg(5, 0xCFFF0160, 0);
   heap.alloc = &std::malloc;
   EXPECT_STREQ(text, kFallback);
-  EXPECT_EQ(libdevavu::frame::State().msg_pool_head[5], nullptr);
+  EXPECT_EQ(libdevavu::messages::Tables().msg_pool_head[5], nullptr);
 }
 
 TEST_F(GetmsgTest, OutOfMemoryDuringSetUpFailsTheStart) {

@@ -59,7 +59,7 @@ TEST_F(MessageRetrievalTest, FailedPreloadIsStartedAgainByTheNextRequest) {
   }
   EXPECT_STREQ(getmsg(0, 1, 0), kFallback);
   EXPECT_EQ(NlsCalls(), 100u);
-  EXPECT_EQ(libdevavu::frame::State().msg_components[0]->preloaded, 0);
+  EXPECT_EQ(libdevavu::messages::Tables().msg_components[0]->preloaded, 0);
   {
     std::lock_guard<std::mutex> hold(fakes::Lock());
     fakes::Messages().fail_nls = 0;

@@ -2,6 +2,7 @@
 
 #include "frame/library_state.h"
 #include "timer_test_support.h"
+#include "timer/timer_state.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ TEST_F(TimerTest, WakeupIsArmedForTheRestOfTheInterval) {
   Scan();
   EXPECT_EQ(AsyncDelays(), (std::vector<uint32_t>{1970}));
   EXPECT_EQ(Timers().next_timer_wakeup_time, now_ + 1970);
-  EXPECT_EQ(libdevavu::frame::State().qxtimer_sems.wait_timeout, 1970u)
+  EXPECT_EQ(libdevavu::timer::Timers().qxtimer_sems.wait_timeout, 1970u)
       << "the next wait ends by then";
 }
 
@@ -146,7 +147,7 @@ TEST_F(TimerTest, AddDuringACallbackStartsAtTheScanTime) {
   Add(1, 1000, 0, "AddAnother");
   now_ += 1000;
   const uint32_t scan_time = now_;
-  auto* event = libdevavu::frame::State().timer_sem();
+  auto* event = libdevavu::timer::Timers().timer_sem();
   event->Reset();
   Scan();
   EXPECT_EQ(add_result_, QXTIMER_OK);
@@ -208,7 +209,7 @@ TEST_F(TimerTest, NoCallbackStartsOnceTermHasBegun) {
 }
 
 TEST_F(TimerTest, AddOutsideACallbackSignalsTheThread) {
-  auto* event = libdevavu::frame::State().timer_sem();
+  auto* event = libdevavu::timer::Timers().timer_sem();
   event->Reset();
   Add(1, 1000);
   EXPECT_EQ(event->Wait(0), libdevavu::platform::AutoResetEvent::WaitResult::kSignalled);

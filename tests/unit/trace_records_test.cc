@@ -2,6 +2,7 @@
 
 #include "frame/library_state.h"
 #include "library_test.h"
+#include "trace/own_log.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ TEST_F(TraceRecordsTest, NothingIsSentWhenUnusableOrDetached) {
 }
 
 TEST_F(TraceRecordsTest, OwnAnchorTracesNothingBeforeItsAttachment) {
-  const TraceAnchor& own = libdevavu::frame::State().own_anchor;
+  const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
   EXPECT_EQ(own.trace_flags, &own.local_flags);
   EXPECT_EQ(*own.trace_flags, 0);
 }
