@@ -302,4 +302,37 @@ FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inser
   return {sink.length(), sink.truncated(), valid};
 }
 
+void FindInsertUses(std::string_view text, InsertUse* uses, size_t count) {
+  std::fill(uses, uses + count, InsertUse::kUnused);
+  const auto mark = [&](size_t index, InsertUse use) {
+    if (index < count && uses[index] != InsertUse::kString) uses[index] = use;
+  };
+  const Inserts none(nullptr, 0);
+  size_t at = 0;
+  // The walk of FormatMessageInserts, reading no insert.
+  while (at < text.size()) {
+    if (text[at++] != '%' || at == text.size()) continue;
+    const char what = text[at++];
+    if (what == '0') return;
+    if (what < '1' || what > '9') continue;
+    size_t index = static_cast<size_t>(what - '1');
+    if (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+      index = (index + 1) * 10 + static_cast<size_t>(text[at++] - '0') - 1;
+    }
+    Form form;
+    if (at < text.size() && text[at] == '!') {
+      const size_t close = text.find('!', at + 1);
+      if (close != std::string_view::npos) {
+        size_t next = index;
+        form = ParseForm(text.substr(at + 1, close - at - 1), none, next);
+        for (; index < next; ++index) mark(index, InsertUse::kNumber);  // each * takes one
+        at = close + 1;
+      }
+    }
+    if (form.supported) {
+      mark(index, form.conversion == 's' ? InsertUse::kString : InsertUse::kNumber);
+    }
+  }
+}
+
 }  // namespace libdevavu::formats

@@ -33,6 +33,15 @@ struct FormatOutcome {
 FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inserts,
                                    size_t insert_count, char* out, size_t size);
 
+// What a text reads each of its inserts as. A number given where the text
+// reads a string would be taken for an address.
+enum class InsertUse : uint8_t { kUnused, kString, kNumber };
+
+// Fills uses[0] to uses[count - 1] for the inserts %1 to %count: kString
+// when any form reads the insert as a string, else kNumber when a form (or
+// a * width or precision) reads it as a number, else kUnused.
+void FindInsertUses(std::string_view text, InsertUse* uses, size_t count);
+
 }  // namespace libdevavu::formats
 
 #endif  // DEVAVU_FORMATS_MESSAGE_FORMAT_H_

@@ -159,6 +159,30 @@ TEST(MessageFormatInserts, FormWithoutClosingBangIsTheDefaultFollowedByText) {
   EXPECT_EQ(Format("%1!d", {Str("s")}), "s!d");
 }
 
+// What a caller must give each insert: a string read as a number prints an
+// address, a number read as a string is followed as one.
+TEST(MessageFormatInserts, UsesTellStringsFromNumbers) {
+  using Use = libdevavu::formats::InsertUse;
+  constexpr Use S = Use::kString, N = Use::kNumber, U = Use::kUnused;
+  const struct {
+    const char* text;
+    std::vector<Use> uses;
+  } cases[] = {
+      {"%2 (code %1)", {S, S, U}},
+      {"%1!d! %2!s! %3!c! %3!x!", {N, S, N}},
+      {"%1!*.*u! %5", {N, N, N, U, S}},          // two stars, then the value
+      {"%1!d! and %1", {S, U}},                  // a string use wins
+      {"%%1 %0 %2", {U, U}},                     // an escape, then the end
+      {"%1!ld! %2!f! %3!d", {N, U, S}},          // unsupported; no closing !
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<Use> uses(c.uses.size(), S);
+    libdevavu::formats::FindInsertUses(c.text, uses.data(), uses.size());
+    EXPECT_EQ(uses, c.uses);
+  }
+}
+
 TEST(MessageFormatEscapes, OtherCharactersAfterPercentStandForThemselves) {
   EXPECT_EQ(Format("%a%b%Z%-%!"), "abZ-!");
 }
