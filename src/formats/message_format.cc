@@ -1,6 +1,7 @@
 #include "formats/message_format.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cctype>
 #include <charconv>
 #include <cstring>
@@ -71,13 +72,23 @@ class Inserts {
   Inserts(const uintptr_t* values, size_t count) : values_(values), count_(count) {}
   bool Has(size_t number) const { return values_ != nullptr && number - 1 < count_; }
   uintptr_t Read(size_t number) const { return values_[number - 1]; }
-  void Note(size_t number) { last_ = std::max(last_, number); }
+  void Note(size_t number) {
+    last_ = std::max(last_, number);
+    if (number < noted_.size()) noted_.set(number);
+  }
   size_t AfterLast() const { return last_ + 1; }
+  // The numbers read since the last call, for a walk that reads no value.
+  std::bitset<100> TakeNoted() {
+    const std::bitset<100> noted = noted_;
+    noted_.reset();
+    return noted;
+  }
 
  private:
   const uintptr_t* values_;
   size_t count_;
   size_t last_ = 0;
+  std::bitset<100> noted_;
 };
 
 // A * takes the insert at number and moves number on past the highest
@@ -304,10 +315,10 @@ FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inser
 
 void FindInsertUses(std::string_view text, InsertUse* uses, size_t count) {
   std::fill(uses, uses + count, InsertUse::kUnused);
-  const auto mark = [&](size_t index, InsertUse use) {
-    if (index < count && uses[index] != InsertUse::kString) uses[index] = use;
+  const auto mark = [&](size_t number, InsertUse use) {
+    if (number - 1 < count && uses[number - 1] != InsertUse::kString) uses[number - 1] = use;
   };
-  const Inserts none(nullptr, 0);
+  Inserts walk(nullptr, 0);
   size_t at = 0;
   // The walk of FormatMessageInserts, reading no insert.
   while (at < text.size()) {
@@ -315,22 +326,26 @@ void FindInsertUses(std::string_view text, InsertUse* uses, size_t count) {
     const char what = text[at++];
     if (what == '0') return;
     if (what < '1' || what > '9') continue;
-    size_t index = static_cast<size_t>(what - '1');
+    size_t number = static_cast<size_t>(what - '0');
     if (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-      index = (index + 1) * 10 + static_cast<size_t>(text[at++] - '0') - 1;
+      number = number * 10 + static_cast<size_t>(text[at++] - '0');
     }
     Form form;
     if (at < text.size() && text[at] == '!') {
       const size_t close = text.find('!', at + 1);
       if (close != std::string_view::npos) {
-        size_t next = index;
-        form = ParseForm(text.substr(at + 1, close - at - 1), none, next);
-        for (; index < next; ++index) mark(index, InsertUse::kNumber);  // each * takes one
+        form = ParseForm(text.substr(at + 1, close - at - 1), walk, number);
         at = close + 1;
       }
     }
+    const std::bitset<100> stars = walk.TakeNoted();
+    for (size_t star = 1; star < stars.size(); ++star) {
+      if (stars.test(star)) mark(star, InsertUse::kNumber);  // a * reads a number
+    }
+    walk.Note(number);
+    walk.TakeNoted();
     if (form.supported) {
-      mark(index, form.conversion == 's' ? InsertUse::kString : InsertUse::kNumber);
+      mark(number, form.conversion == 's' ? InsertUse::kString : InsertUse::kNumber);
     }
   }
 }

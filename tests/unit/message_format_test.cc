@@ -171,6 +171,7 @@ TEST(MessageFormatInserts, UsesTellStringsFromNumbers) {
       {"%2 (code %1)", {S, S, U}},
       {"%1!d! %2!s! %3!c! %3!x!", {N, S, N}},
       {"%1!*.*u! %5", {N, N, N, U, S}},          // two stars, then the value
+      {"%1!*u!,%1!*u!", {N, N, N, U}},           // used again: a fresh value
       {"%1!d! and %1", {S, U}},                  // a string use wins
       {"%%1 %0 %2", {U, U}},                     // an escape, then the end
       {"%1!ld! %2!f! %3!d", {N, U, S}},          // unsupported; no closing !
