@@ -163,6 +163,25 @@ Form ParseForm(std::string_view spec, Inserts& inserts, size_t& number) {
   return form;
 }
 
+// Reads an insert reference from its first digit on, with a second digit
+// and a !form! where there are; number comes out as the insert it formats.
+Form ReadReference(std::string_view text, size_t& at, char first, Inserts& inserts,
+                   size_t& number) {
+  number = static_cast<size_t>(first - '0');
+  if (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+    number = number * 10 + static_cast<size_t>(text[at++] - '0');
+  }
+  Form form;
+  if (at < text.size() && text[at] == '!') {
+    const size_t close = text.find('!', at + 1);
+    if (close != std::string_view::npos) {
+      form = ParseForm(text.substr(at + 1, close - at - 1), inserts, number);
+      at = close + 1;
+    }
+  }
+  return form;
+}
+
 void PutField(Sink& sink, const Form& form, std::string_view prefix, size_t zeros,
               std::string_view body) {
   const size_t used = prefix.size() + zeros + body.size();
@@ -286,18 +305,8 @@ FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inser
     const char what = text[at++];
     if (what == '0') break;
     if (what >= '1' && what <= '9') {
-      size_t number = static_cast<size_t>(what - '0');
-      if (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-        number = number * 10 + static_cast<size_t>(text[at++] - '0');
-      }
-      Form form;
-      if (at < text.size() && text[at] == '!') {
-        const size_t close = text.find('!', at + 1);
-        if (close != std::string_view::npos) {
-          form = ParseForm(text.substr(at + 1, close - at - 1), given, number);
-          at = close + 1;
-        }
-      }
+      size_t number = 0;
+      const Form form = ReadReference(text, at, what, given, number);
       if (!form.supported) valid = false;
       PutInsert(sink, form, given, number);
       continue;
@@ -326,18 +335,8 @@ void FindInsertUses(std::string_view text, InsertUse* uses, size_t count) {
     const char what = text[at++];
     if (what == '0') return;
     if (what < '1' || what > '9') continue;
-    size_t number = static_cast<size_t>(what - '0');
-    if (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-      number = number * 10 + static_cast<size_t>(text[at++] - '0');
-    }
-    Form form;
-    if (at < text.size() && text[at] == '!') {
-      const size_t close = text.find('!', at + 1);
-      if (close != std::string_view::npos) {
-        form = ParseForm(text.substr(at + 1, close - at - 1), walk, number);
-        at = close + 1;
-      }
-    }
+    size_t number = 0;
+    const Form form = ReadReference(text, at, what, walk, number);
     const std::bitset<100> stars = walk.TakeNoted();
     for (size_t star = 1; star < stars.size(); ++star) {
       if (stars.test(star)) mark(star, InsertUse::kNumber);  // a * reads a number
