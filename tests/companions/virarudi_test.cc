@@ -2,8 +2,13 @@
 // opens QRXTRACEFILE once per process, so one environment sets both before
 // the first test and each test reads back what it added to the file.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,9 +18,11 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/process.h"
+#include "platform/trace_control.h"
 #include "support/test_thread.h"
 #include "virarudi.h"
 
@@ -38,7 +45,8 @@ class TraceFileEnvironment : public testing::Environment {
     SetEnvironmentValue("QRXTRACE", kTraceSetting);
   }
   void TearDown() override {
-    if (path_) std::filesystem::remove(*path_);
+    if (!path_) return;
+    for (const char* suffix : {"", ".1", ".ctl"}) std::filesystem::remove(path_->string() + suffix);
   }
 
  private:
@@ -48,27 +56,25 @@ class TraceFileEnvironment : public testing::Environment {
 [[maybe_unused]] testing::Environment* const kEnvironment =
     testing::AddGlobalTestEnvironment(new TraceFileEnvironment);
 
+// The text of a trace file: it grows ahead of its text in zero bytes.
+std::string TextOf(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  std::string content = text.str();
+  content.erase(content.find_last_not_of('\0') + 1);
+  return content;
+}
+
 // What the trace file gains from the moment this is made.
 class TraceFileTail {
  public:
-  TraceFileTail() : start_(Size()) {}
+  TraceFileTail() : start_(TextOf(std::getenv("QRXTRACEFILE")).size()) {}
 
-  std::string Read() const {
-    std::ifstream file(std::getenv("QRXTRACEFILE"), std::ios::binary);
-    file.seekg(static_cast<std::streamoff>(start_));
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  std::string Read() const { return TextOf(std::getenv("QRXTRACEFILE")).substr(start_); }
 
  private:
-  static uintmax_t Size() {
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(std::getenv("QRXTRACEFILE"), error);
-    return error ? 0 : size;
-  }
-
-  uintmax_t start_;
+  size_t start_;
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -310,6 +316,96 @@ TEST(LogFacilitiesTest, ConcurrentRecordsStayWhole) {
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next[t], kRecordsPerThread) << t;
 }
 
+// Writes record s of writer t as ConcurrentRecordsStayWhole does.
+bool WriteNumberedRecord(int t, int s) {
+  const std::string text = std::to_string(t) + " " + std::to_string(s);
+  const std::string data = RecordData(t, s);
+  LogRequest request = TraceRequest("CONCURRENT", text.c_str(), data.data(), data.size());
+  return LOGFACILITIESEP(LOGREQ_TRACE, &request) == VIRARUDI_OK;
+}
+
+// The (writer, sequence) of numbered records in lines, each checked whole;
+// what is wrong goes to *fault.
+std::vector<std::pair<int, int>> NumberedRecords(const std::vector<std::string>& lines,
+                                                 std::string* fault) {
+  std::vector<std::pair<int, int>> records;
+  constexpr std::string_view kStart = "ORVESVC  CONCURRENT   ";
+  for (size_t i = 0; i < lines.size() && fault->empty(); i += 3) {
+    const std::optional<Header> header = SplitHeader(lines[i]);
+    int t = -1;
+    int s = -1;
+    if (header && header->rest.rfind(kStart, 0) == 0) {
+      std::istringstream numbers(header->rest.substr(kStart.size()));
+      numbers >> t >> s;
+    }
+    if (t < 0 || s < 0 || i + 2 >= lines.size() ||
+        DumpedText(lines[i + 1]) + DumpedText(lines[i + 2]) != RecordData(t, s)) {
+      *fault = "record at line " + std::to_string(i) + " is not whole: " + lines[i];
+    }
+    records.emplace_back(t, s);
+  }
+  return records;
+}
+
+// A record whose call returned is in the file, whole, even when its process
+// is killed right after: the child tells each returned record through a pipe
+// and is killed in mid-stream.
+TEST(LogFacilitiesTest, RecordsOfAKilledProcessAreWhole) {
+  const TraceFileTail tail;
+  int acknowledgements[2];
+  ASSERT_EQ(pipe(acknowledgements), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(acknowledgements[0]);
+    for (int s = 0;; ++s) {
+      if (!WriteNumberedRecord(7, s) || write(acknowledgements[1], &s, sizeof s) != sizeof s) {
+        _exit(1);
+      }
+    }
+  }
+  close(acknowledgements[1]);
+  int last = -1;
+  while (last < 3000 && read(acknowledgements[0], &last, sizeof last) == sizeof last) {
+  }
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  for (int s; read(acknowledgements[0], &s, sizeof s) == sizeof s;) last = s;
+  close(acknowledgements[0]);
+
+  std::vector<std::string> lines = Lines(tail.Read());
+  ASSERT_GE(lines.size(), static_cast<size_t>(last + 1) * 3);
+  // The record in flight at the kill may be cut short; every earlier one is whole.
+  lines.resize(static_cast<size_t>(last + 1) * 3);
+  std::string fault;
+  const std::vector<std::pair<int, int>> records = NumberedRecords(lines, &fault);
+  ASSERT_EQ(fault, "");
+  for (int s = 0; s <= last; ++s) ASSERT_EQ(records[s], std::make_pair(7, s));
+}
+
+// The flags byte a component tests changes while the process runs when its
+// control file is written, as qrx trace set does.
+TEST(LogFacilitiesTest, FlagsChangeInTheRunningProcess) {
+  LogRequest app = AttachRequest("APP");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &app), VIRARUDI_OK);
+  uint8_t* const flags = app.attach.trace_flags;
+  namespace platform = libdevavu::platform;
+  const std::string folder = platform::ControlFolder(std::getenv("QRXTRACERUN"));
+  std::string error;
+  ASSERT_TRUE(platform::WriteControlFile(folder + "/" + std::to_string(getpid()),
+                                         "APP=0x03, NEW=0x80", &error))
+      << error;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (std::atomic_ref<uint8_t>(*flags).load() != 0x03 &&
+         std::chrono::steady_clock::now() < deadline) {
+    SleepMs(10);
+  }
+  EXPECT_EQ(std::atomic_ref<uint8_t>(*flags).load(), 0x03);
+  LogRequest added_later = AttachRequest("NEW");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &added_later), VIRARUDI_OK);
+  EXPECT_EQ(*added_later.attach.trace_flags, 0x80);
+}
+
 // Sets a variable for one scope; in a death test the child process runs
 // inside that scope with the value.
 class ScopedVariable {
@@ -370,6 +466,61 @@ TEST_F(LogFacilitiesProcessTest, TraceFileThatCannotBeOpenedIsReportedOnceAndSta
               "^virarudi: cannot open[^\n]*/nonexistent-virarudi-dir/trace.txt[^\n]*\n"
               "[^\n]* ORVESVC  FUNC CALL    first\n"
               "[^\n]* ORVESVC  FUNC CALL    second\n$");
+}
+
+// Four processes write one trace file limited to 64K: every file holds only
+// whole records, none is longer than the limit, and the two files kept
+// (<name>.1, then <name>) hold the last records of each writer without a gap.
+void FourWritersWithRotationAndExit() {
+  constexpr int kWriters = 4;
+  constexpr int kRecords = 3000;
+  std::vector<pid_t> writers;
+  for (int t = 0; t < kWriters; ++t) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (int s = 0; s < kRecords; ++s) {
+        if (!WriteNumberedRecord(t, s)) _exit(1);
+      }
+      std::exit(0);
+    }
+    writers.push_back(pid);
+  }
+  bool written = true;
+  for (const pid_t pid : writers) {
+    int status = 0;
+    written = waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+              written;
+  }
+  const std::string path = std::getenv("QRXTRACEFILE");
+  std::string fault = written ? "" : "a writer failed";
+  std::vector<std::vector<int>> sequences(kWriters);
+  for (const std::string& name : {path + ".1", path}) {
+    const std::string text = TextOf(name);
+    if (std::filesystem::file_size(name) > 64 * 1024 || text.find('\0') != std::string::npos) {
+      fault += name + " is longer than its limit or has a hole; ";
+    }
+    for (const auto& [t, s] : NumberedRecords(Lines(text), &fault)) {
+      if (t >= kWriters) fault += "writer " + std::to_string(t) + "? ";
+      if (fault.empty()) sequences[t].push_back(s);
+    }
+  }
+  for (int t = 0; t < kWriters && fault.empty(); ++t) {
+    for (size_t i = 0; i < sequences[t].size(); ++i) {
+      if (sequences[t][i] != kRecords - static_cast<int>(sequences[t].size() - i)) {
+        fault = "records of writer " + std::to_string(t) + " lost or out of order";
+      }
+    }
+  }
+  std::fputs(fault.c_str(), stderr);
+  std::exit(fault.empty() ? 0 : 1);
+}
+
+TEST_F(LogFacilitiesProcessTest, FourProcessesShareARotatingFile) {
+  const std::string path = testing::TempDir() + "virarudi_rotation_" + std::to_string(getpid());
+  const ScopedVariable file("QRXTRACEFILE", path.c_str());
+  const ScopedVariable limit("QRXTRACEMAX", "64K");
+  EXPECT_EXIT(FourWritersWithRotationAndExit(), testing::ExitedWithCode(0), "^$");
+  for (const char* suffix : {"", ".1", ".ctl"}) std::filesystem::remove(path + suffix);
 }
 
 }  // namespace

@@ -108,11 +108,15 @@ TEST_F(MessagesIntegrationTest, LanguageThatIsNotShippedFallsBackToEnglish) {
 }
 
 TEST_F(MessagesIntegrationTest, CatalogueNamedByNlsPathComesFirst) {
-  const fs::path source = dir_ / "qrxmsg.msg";
-  std::ofstream(source) << "$set 53247\n352 Own text for %2 (%1)\\n\n";
-  fs::create_directories(dir_ / "de");
-  const std::string make = std::string(GENCAT) + " '" + (dir_ / "de" / "qrxmsg.cat").string() +
-                           "' '" + source.string() + "'";
+  // Made as the README tells a user: mc2cat, then gencat.
+  const fs::path source = dir_ / "qrxmsg.mc";
+  std::ofstream(source) << "LanguageNames=(German=0x407:MSG00407)\nMessageId=352\n"
+                           "Severity=Error\nFacility=Application\nLanguage=German\n"
+                           "Own text for %2 (%1)\n.\n";
+  const std::string make = std::string(MC2CAT) + " '" + source.string() + "' '" +
+                           dir_.string() + "' de && LC_ALL=C.UTF-8 " + GENCAT + " '" +
+                           (dir_ / "de" / "qrxmsg.cat").string() + "' '" +
+                           (dir_ / "de" / "qrxmsg.msg").string() + "'";
   ASSERT_EQ(std::system(make.c_str()), 0);
   const std::string nlspath = "NLSPATH='" + dir_.string() + "/%l/%N.cat'";
   EXPECT_EQ(Qrx(nlspath + " LANG=de_DE.UTF-8", "msg 5 0xCFFF0160 7 VIRARUDI").out,
@@ -124,6 +128,16 @@ TEST_F(MessagesIntegrationTest, CatalogueNamedByNlsPathComesFirst) {
   EXPECT_EQ(Qrx(nlspath + " LANG=en_GB", "msg 5 0xCFFF0160 7 VIRARUDI").out,
             std::string(kEnglish352) + "\n")
       << "English is not in the user's folder: the installed one";
+
+  // A corrupt catalogue there (its tables larger than the file) counts as
+  // missing; handed to the C library, it would kill the process.
+  std::fstream corrupt(dir_ / "de" / "qrxmsg.cat", std::ios::in | std::ios::out | std::ios::binary);
+  corrupt.seekp(4);
+  corrupt.write("\0\0\0\x10", 4);
+  corrupt.close();
+  const Outcome after = Qrx(nlspath + " LANG=de_DE.UTF-8", "msg 5 0xCFFF0160 7 VIRARUDI");
+  EXPECT_EQ(after.out, std::string(kGerman352) + "\n");
+  EXPECT_EQ(after.exit_code, 0);
 }
 
 TEST_F(MessagesIntegrationTest, NumberInsertsAndTheTraceComponentsIndex) {
@@ -158,12 +172,12 @@ TEST_F(MessagesIntegrationTest, MissingTraceLibraryShowsMessage352OnStandardErro
   const Outcome run = Run(env, std::string(C_COMPONENT) + " attach3");
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out, "init=0\nattach1=-1\nattach2=-1\nattach3=-1\n");
-  const std::string expected = std::string("Quorix: QRX0352E ") + kEnglish352 + "\n";
+  const std::string expected = std::string("Quorix: ") + kEnglish352 + "\n";
   EXPECT_EQ(run.err, std::string(expected).replace(expected.find("code 7"), 6, "code 126"))
       << "one box, for the library's own attachment";
 
   const Outcome german = Run(env + " LANG=de_DE.UTF-8", std::string(C_COMPONENT) + " attach3");
-  EXPECT_EQ(Count(german.err, "Quorix: QRX0352E Die Trace-Bibliothek VIRARUDI konnte nicht"),
+  EXPECT_EQ(Count(german.err, "Quorix: Die Trace-Bibliothek VIRARUDI konnte nicht"),
             1u)
       << german.err;
 }

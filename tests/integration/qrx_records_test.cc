@@ -100,13 +100,26 @@ TEST_F(QrxTest, ListReportsStrayBytes) {
 }
 
 TEST_F(QrxTest, ListMentionsRecordsLeftOut) {
-  Write("shared.txt", "12 0\n0 0\n200 1\n12 1\n");
-  ASSERT_EQ(Qrx("records --build shared.txt -o shared.bin").exit_code, 0);
-  const Outcome run = Qrx("records shared.bin");
-  EXPECT_EQ(run.exit_code, 0);
-  EXPECT_NE(run.out.find("2 records of a second type of 0 and 12 to 255 left out"),
-            std::string::npos)
-      << run.out;
+  const struct {
+    const char* description;
+    int exit_code;
+    const char* listed;
+  } cases[] = {
+      {"12 0\n0 0\n200 1\n12 1\n", 0,
+       "2 records of a second type of 0 and 12 to 255 left out: that class has one group\n"},
+      // The parse checks the type 13 record, finds it malformed and leaves it out.
+      {"12 0\n0 0\nraw 0d 02 00 09 00\n", 1,
+       "left out: type 13, subtype 2, length 9, flags 0x1 (malformed)\n"
+       "2 records of a second type of 0 and 12 to 255 left out: that class has one group\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.description);
+    Write("shared.txt", c.description);
+    ASSERT_EQ(Qrx("records --build shared.txt -o shared.bin").exit_code, 0);
+    const Outcome run = Qrx("records shared.bin");
+    EXPECT_EQ(run.exit_code, c.exit_code);
+    EXPECT_NE(run.out.find(c.listed), std::string::npos) << run.out;
+  }
 }
 
 TEST_F(QrxTest, DescriptionErrorsNameFileAndLine) {
@@ -148,6 +161,10 @@ TEST_F(QrxTest, RecordsUsageErrors) {
   EXPECT_EQ(Qrx("records x -o y").exit_code, 2);
   EXPECT_EQ(Qrx("records --help").exit_code, 0);
   EXPECT_EQ(Qrx("records missing.bin").err, "qrx records: missing.bin: No such file or directory\n");
+  const Outcome endless = Qrx("records /dev/zero");
+  EXPECT_EQ(endless.exit_code, 1);
+  EXPECT_EQ(endless.err,
+            "qrx records: /dev/zero: more than 16777216 bytes (16 MiB), the most it reads\n");
 }
 
 }  // namespace

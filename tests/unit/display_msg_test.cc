@@ -17,10 +17,10 @@ TEST_F(DisplayMsgTest, GivenTextIsShownUnderTheCaption) {
   EXPECT_EQ(boxes[0].second, "QRX0999E");
 }
 
-TEST_F(DisplayMsgTest, IdentifierNumberPutsTheIdentifierInFront) {
+TEST_F(DisplayMsgTest, GivenTextIsShownUnchangedWhateverTheIdentifierNumber) {
   DisplayMsg("The text %1 stays as it is.", 0, 0x10000 + 352, 'W');
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].second, "QRX0352W The text %1 stays as it is.");
+  EXPECT_EQ(Boxes()[0].second, "The text %1 stays as it is.");
 }
 
 TEST_F(DisplayMsgTest, NumberedMessageIsReadFromQrxmsgWithoutTheCatalogue) {
@@ -66,7 +66,7 @@ TEST_F(DisplayMsgTest, MissingTraceLibraryShowsMessage352AndGivesTheTextBack) {
   EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
   const auto boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u) << "one box, for the library's own attachment";
-  EXPECT_EQ(boxes[0].second, "QRX0352E Trace library VIRARUDI not loaded (code 126).");
+  EXPECT_EQ(boxes[0].second, "Trace library VIRARUDI not loaded (code 126).");
   const auto* pool = libdevavu::messages::Tables().msg_pool_head[5];
   ASSERT_NE(pool, nullptr);
   EXPECT_EQ(pool->buffer[0], 0) << "the text went back to the pool";
@@ -83,7 +83,7 @@ TEST_F(DisplayMsgTest, MissingEntryPointShowsMessage353WithTheCodeOfItsLow16Bits
   InitAnchor(anchor_, "APP");
   EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].second, "QRX0353E Entry point _LOGFACILITIESEP@8 not found (code 127).");
+  EXPECT_EQ(Boxes()[0].second, "Entry point _LOGFACILITIESEP@8 not found (code 127).");
   UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
 }
 
@@ -96,7 +96,7 @@ TEST_F(DisplayMsgTest, AttachFailureAfterTermShowsTheFallbackText) {
   InitAnchor(anchor_, "APP");
   EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].second, std::string("QRX0352E ") + kFallback);
+  EXPECT_EQ(Boxes()[0].second, std::string(kFallback));
   UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
 }
 

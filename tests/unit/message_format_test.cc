@@ -1,8 +1,10 @@
-// The insert formatter, against the documented behaviour of the message
-// formatter whose syntax it follows; the cases marked "checked" were run on
-// the original system.
+// The insert formatter, against the behaviour of the Windows message
+// formatter whose syntax it follows: the shared case file, and what only a
+// C++ caller can pass (sizes, numbers wider than 32 bits, unterminated
+// strings).
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,28 +35,52 @@ std::string Format(std::string_view text, std::vector<uintptr_t> inserts = {},
   return out.substr(0, result.length);
 }
 
-TEST(MessageFormatChecked, DoublePercentIsOnePercent) {
-  EXPECT_EQ(Format(" %%%% "), " %% ");
+// \r \n \t \\ of the case file.
+std::string Unescaped(std::string_view field) {
+  std::string out;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      out += field[i];
+      continue;
+    }
+    const char c = field[++i];
+    out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+  }
+  return out;
 }
 
-TEST(MessageFormatChecked, DotEscapesAndADecimalForm) {
-  EXPECT_EQ(Format(" %.%. %1!d!", {0x1ab}), " .. 427");
-}
-
-TEST(MessageFormatChecked, BangEscapeAndZeroEndTheText) {
-  EXPECT_EQ(Format("yah%!%0   "), "yah!");
-}
-
-TEST(MessageFormatChecked, PercentBlankIsABlank) {
-  EXPECT_EQ(Format("% %   "), "    ");
-}
-
-TEST(MessageFormatChecked, LineBreakReturnAndTabEscapes) {
-  EXPECT_EQ(Format("%n%r%t"), "\n\r\t") << "a line break is LF on this platform";
-}
-
-TEST(MessageFormatChecked, HexWithWidth) {
-  EXPECT_EQ(Format("%1!4x!", {11}), "   b");
+// The cases shared with the Windows build's test through FormatMessageA:
+// tests/data/message_format_cases.txt says how a line reads.
+TEST(MessageFormatCases, AsTheWindowsFormatterGivesThem) {
+  std::ifstream in(MESSAGE_FORMAT_CASES);
+  ASSERT_TRUE(in) << MESSAGE_FORMAT_CASES;
+  size_t cases = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    for (size_t at = 0, tab; at <= line.size(); at = tab + 1) {
+      tab = std::min(line.find('\t', at), line.size());
+      fields.push_back(line.substr(at, tab - at));
+    }
+    ASSERT_GE(fields.size(), 2u) << line;
+    std::vector<std::string> texts(fields.size());
+    std::vector<uintptr_t> inserts;
+    for (size_t i = 2; i < fields.size(); ++i) {
+      if (fields[i][0] == '#') {
+        inserts.push_back(static_cast<uintptr_t>(std::stoll(fields[i].substr(1), nullptr, 0)));
+      } else {
+        texts[i] = Unescaped(fields[i].substr(1));
+        inserts.push_back(Str(texts[i].c_str()));
+      }
+    }
+    FormatOutcome outcome{};
+    EXPECT_EQ(Format(Unescaped(fields[0]), inserts, 256, &outcome), Unescaped(fields[1])) << line;
+    const size_t kept = fields[0].find_last_not_of('%');
+    const size_t percents = fields[0].size() - (kept == std::string::npos ? 0 : kept + 1);
+    EXPECT_EQ(outcome.valid, percents % 2 == 0) << line << ": only a lone % at the end fails";
+    ++cases;
+  }
+  EXPECT_GT(cases, 20u);
 }
 
 TEST(MessageFormatInserts, DefaultFormIsAString) {
@@ -108,11 +134,7 @@ TEST(MessageFormatInserts, PrecisionBoundsTheStringRead) {
   EXPECT_EQ(Format("%1!.3s!", {Str(unterminated)}), "abc");
 }
 
-TEST(MessageFormatInserts, StarTakesWidthAndPrecisionFromTheInsertsBeforeTheValue) {
-  // The example of the formatter's own documentation.
-  EXPECT_EQ(Format("%1!*.*s! %4 %5!*s!",
-                   {4, 2, Str("Bill"), Str("Bob"), 6, Str("Bill")}),
-            "  Bi Bob   Bill");
+TEST(MessageFormatInserts, StarWithoutItsInsertsGivenReadsNothing) {
   EXPECT_EQ(Format("[%1!*d!]", {static_cast<uint32_t>(-4), 7}), "[7   ]")
       << "a negative width left-justifies";
   EXPECT_EQ(Format("[%1!*d!]", {5}), "[]") << "the value is not given";
@@ -137,16 +159,33 @@ TEST(MessageFormatInserts, FormWithoutClosingBangIsTheDefaultFollowedByText) {
   EXPECT_EQ(Format("%1!d", {Str("s")}), "s!d");
 }
 
-TEST(MessageFormatEscapes, OtherCharactersAfterPercentStandForThemselves) {
-  EXPECT_EQ(Format("%a%b%Z%-%!"), "abZ-!");
+// What a caller must give each insert: a string read as a number prints an
+// address, a number read as a string is followed as one.
+TEST(MessageFormatInserts, UsesTellStringsFromNumbers) {
+  using Use = libdevavu::formats::InsertUse;
+  constexpr Use S = Use::kString, N = Use::kNumber, U = Use::kUnused;
+  const struct {
+    const char* text;
+    std::vector<Use> uses;
+  } cases[] = {
+      {"%2 (code %1)", {S, S, U}},
+      {"%1!d! %2!s! %3!c! %3!x!", {N, S, N}},
+      {"%1!*.*u! %5", {N, N, N, U, S}},          // two stars, then the value
+      {"%1!*u!,%1!*u!", {N, N, N, U}},           // used again: a fresh value
+      {"%1!d! and %1", {S, U}},                  // a string use wins
+      {"%%1 %0 %2", {U, U}},                     // an escape, then the end
+      {"%1!ld! %2!f! %3!d", {N, U, S}},          // unsupported; no closing !
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<Use> uses(c.uses.size(), S);
+    libdevavu::formats::FindInsertUses(c.text, uses.data(), uses.size());
+    EXPECT_EQ(uses, c.uses);
+  }
 }
 
-TEST(MessageFormatEscapes, LonePercentAtTheEndIsDroppedAndReported) {
-  FormatOutcome outcome{};
-  EXPECT_EQ(Format("100%", {}, 256, &outcome), "100");
-  EXPECT_FALSE(outcome.valid);
-  EXPECT_EQ(Format("100%%", {}, 256, &outcome), "100%");
-  EXPECT_TRUE(outcome.valid);
+TEST(MessageFormatEscapes, OtherCharactersAfterPercentStandForThemselves) {
+  EXPECT_EQ(Format("%a%b%Z%-%!"), "abZ-!");
 }
 
 TEST(MessageFormatLimit, OutputIsCutAtSizeMinusOneAndTerminated) {

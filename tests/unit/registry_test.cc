@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -164,12 +165,32 @@ TEST_F(RegistryTest, AMalformedFileIsReportedOnceAndEveryReadFailsUntilItIsCorre
   reg::CloseRegistryKey(Open("Soft"));
 }
 
-TEST_F(RegistryTest, AFileThatCannotBeReadIsReportedAndFailsEveryRead) {
-  testing::internal::CaptureStderr();
-  Open("Soft", reg::kRegIoFailed);
-  Open("Soft", reg::kRegIoFailed);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "devavu: registry file " + path_ + " cannot be read: No such file or directory\n");
+// Each is reported once, and every read fails at once until the file
+// changes: an endless file is not read again on each call.
+TEST_F(RegistryTest, AFileThatCannotServeIsReportedOnceAndFailsEveryRead) {
+  const std::string big = dir_ + "/big.reg";
+  std::ofstream(big).close();
+  std::filesystem::resize_file(big, (64u << 20) + 1);  // sparse: nothing is written
+  const struct {
+    std::string path;
+    std::string why;
+  } cases[] = {
+      {path_, " cannot be read: No such file or directory"},
+      {dir_, " is a directory, not a file"},
+      {"/dev/zero", " is larger than 64 MiB, the most that is read"},
+      {big, " is larger than 64 MiB, the most that is read"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    setenv("QRX_REGISTRY", c.path.c_str(), 1);
+    testing::internal::CaptureStderr();
+    Open("Soft", reg::kRegIoFailed);
+    Open("Soft", reg::kRegIoFailed);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "devavu: registry file " + c.path + c.why +
+                  "; every registry read fails until the file changes\n");
+  }
+  std::remove(big.c_str());
 }
 
 }  // namespace

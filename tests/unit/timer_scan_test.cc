@@ -1,3 +1,5 @@
+#include <string_view>
+
 #include "frame/library_state.h"
 #include "timer_test_support.h"
 #include "timer/timer_state.h"
@@ -154,6 +156,56 @@ TEST_F(TimerTest, AddDuringACallbackStartsAtTheScanTime) {
   EXPECT_EQ(calls_.size(), 1u) << "not due in the scan that added it";
   EXPECT_EQ(event->Wait(0), libdevavu::platform::AutoResetEvent::WaitResult::kTimedOut)
       << "no signal while a callback runs";
+}
+
+// After the clock stepped back, a timer added or re-armed in a scan can land
+// before older ones; the scan must still arm the wake-up for the earliest.
+TEST_F(TimerTest, ClockSteppedBackStillArmsTheEarliestTimer) {
+  Add(60, 60000);
+  now_ = 5900;
+  Add(1, 200, 1, "AddAnother");  // expires at 6100
+  now_ = 5000;                   // the clock steps back by 900 ms
+  add_interval_ = 1000;          // the added timer expires at 6000, before 6100
+  Scan();
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(Queue(), (std::vector<uint32_t>{1, 1001, 60}));
+  EXPECT_EQ(AsyncDelays().back(), 200u) << "armed for the re-armed timer, not the 60 s one";
+  now_ = 5200;
+  Scan();
+  EXPECT_EQ(calls_.size(), 2u);
+}
+
+// A library's start-up code may remove the timer whose callback is being
+// looked up in it: the timer is dropped without a call, and the scan goes on.
+TEST_F(TimerTest, TimerRemovedByItsLibrarysStartUpIsDroppedUncalled) {
+  fakes::Services().on_load = [](const char* module) {
+    if (std::string_view(module) == "SELFREMOVE") remove_result_ = Remove(5);
+  };
+  Add(5, 1000, 3, "OnTimer", "SELFREMOVE");
+  Add(6, 1000);
+  now_ += 1000;
+  Scan();
+  EXPECT_EQ(remove_result_, QXTIMER_RUNNING);
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(calls_[0].corr, 6u);
+  EXPECT_TRUE(Queue().empty());
+  EXPECT_EQ(fakes::LiveBlocks(), baseline_blocks_);
+}
+
+// devavu_term begins by marking the library unusable, on any thread: from
+// then on no further callback starts.
+TEST_F(TimerTest, NoCallbackStartsOnceTermHasBegun) {
+  fakes::Services().entry_points["TermBegins"] =
+      reinterpret_cast<void*>(+[](uint32_t corr, uint32_t final) {
+        RecordCall(corr, final);
+        libdevavu::frame::State().lib_unusable = 1;
+      });
+  Add(1, 1000, 0, "TermBegins");
+  Add(2, 1000);
+  now_ += 1000;
+  EXPECT_FALSE(libdevavu::timer::ScanTimers(nullptr));
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(calls_[0].corr, 1u);
 }
 
 TEST_F(TimerTest, AddOutsideACallbackSignalsTheThread) {

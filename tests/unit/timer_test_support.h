@@ -21,6 +21,7 @@ class TimerTest : public LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     now_ = 5000;
+    add_interval_ = 100;
     calls_.clear();
     libdevavu::timer::Clock().read = [] { return now_; };
     {
@@ -78,7 +79,7 @@ class TimerTest : public LibraryTest {
   static void AddAnother(uint32_t corr, uint32_t final) {
     RecordCall(corr, final);
     now_ += 500;  // the add must not see this: it takes the scan's time
-    add_result_ = Add(corr + 1000, 100);
+    add_result_ = Add(corr + 1000, add_interval_);
   }
   static void StepClock(uint32_t corr, uint32_t final) {
     RecordCall(corr, final);
@@ -89,6 +90,7 @@ class TimerTest : public LibraryTest {
   static inline std::vector<CallbackCall> calls_;
   static inline int32_t remove_result_ = 0;
   static inline int32_t add_result_ = 0;
+  static inline uint32_t add_interval_ = 100;  // of the timer AddAnother adds
   size_t baseline_blocks_ = 0;
 
  private:
