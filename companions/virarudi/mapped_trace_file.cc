@@ -170,7 +170,7 @@ void MappedTraceFile::Release(Generation& generation) {
 }
 
 void MappedTraceFile::AdoptAfterFork() {
-  std::lock_guard<std::mutex> hold(generations_mutex_);
+  platform::LockHolder hold(generations_lock_);
   if (fork_generation_ == platform::ForkGeneration()) return;
   // The parent's lock is shared with this process through the inherited
   // file; a lock of its own keeps the file set up after the parent ends.
@@ -310,7 +310,7 @@ void MappedTraceFile::Unpin(Generation* generation) {
 }
 
 MappedTraceFile::Generation* MappedTraceFile::PinGeneration(uint64_t number) {
-  std::lock_guard<std::mutex> hold(generations_mutex_);
+  platform::LockHolder hold(generations_lock_);
   for (Generation& generation : generations_) {
     if (generation.number == number) return Pin(&generation);
   }

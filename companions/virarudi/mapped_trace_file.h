@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -84,7 +83,7 @@ class MappedTraceFile {
   libdevavu::platform::SharedFile control_file_;
   Control* control_ = nullptr;
 
-  std::mutex generations_mutex_;
+  libdevavu::platform::RecursiveLock generations_lock_;
   std::deque<Generation> generations_;
   std::atomic<Generation*> current_{nullptr};
 

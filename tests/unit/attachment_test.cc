@@ -1,10 +1,11 @@
 #include <atomic>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "frame/library_state.h"
 #include "library_test.h"
+#include "platform/trace_file.h"
+#include "support/test_thread.h"
 #include "trace/own_log.h"
 
 namespace {
@@ -64,14 +65,14 @@ TEST_F(AttachmentTest, SimultaneousFirstAttachmentsAttachTheLibraryOnce) {
     }
     std::atomic<bool> go{false};
     std::atomic<bool> done{false};
-    std::thread busy([&] {
+    TestThread busy([&] {
       uint8_t version[4];
       while (!done.load()) devavu(0, version);
     });
-    std::vector<std::thread> threads;
+    std::vector<TestThread> threads;
     for (int i = 0; i < kThreads; ++i) {
       threads.emplace_back([&, i] {
-        while (!go.load()) std::this_thread::yield();
+        while (!go.load()) libdevavu::platform::YieldProcessor();
         results[i] = GetTraceErrLogAddressability("APP", &entries[i], &anchors[i]);
       });
     }

@@ -1,7 +1,6 @@
 // qrx trace: changes the trace flags of running processes and reads trace
 // files.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "commands.h"
@@ -253,7 +251,7 @@ int Show(int argc, char** argv) {
     std::fflush(stdout);
     uint64_t identity = platform::IdentityOf(file);
     while (!std::ferror(stdout)) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      platform::AutoResetEvent().Wait(200);
       const uint64_t now = platform::IdentityOf(file);
       if (now != identity && now != 0) {
         // Rotated: finish the renamed file, then begin the new one.
