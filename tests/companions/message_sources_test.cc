@@ -79,7 +79,8 @@ TEST_F(MessageSourcesTest, OneLanguageForTheWholeProcess) {
   ASSERT_EQ(GetMsgText("qrxmsg.dll", 0xCFFF0160, sizeof text, text), TXT_FOUND);
   EXPECT_EQ(std::string(text).rfind("The trace library", 0), 0u) << text;
   ASSERT_EQ(GetMsgText("qrxtrc.dll", 0xCFFF0036, sizeof text, text), TXT_FOUND);
-  EXPECT_EQ(std::string(text), "Thread %1 started\n");
+  // The line ends as the platform's message tables end it.
+  EXPECT_EQ(std::string(text).rfind("Thread %1 started", 0), 0u) << text;
   SetEnvironmentValue("LC_ALL", "C");
 }
 

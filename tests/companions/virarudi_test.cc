@@ -2,9 +2,11 @@
 // opens QRXTRACEFILE once per process, so one environment sets both before
 // the first test and each test reads back what it added to the file.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -23,6 +25,7 @@
 
 #include "platform/process.h"
 #include "platform/trace_control.h"
+#include "platform/trace_file.h"
 #include "support/test_thread.h"
 #include "virarudi.h"
 
@@ -316,6 +319,7 @@ TEST(LogFacilitiesTest, ConcurrentRecordsStayWhole) {
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next[t], kRecordsPerThread) << t;
 }
 
+#ifndef _WIN32  // Windows has no fork: its processes cannot share the test's state.
 // Writes record s of writer t as ConcurrentRecordsStayWhole does.
 bool WriteNumberedRecord(int t, int s) {
   const std::string text = std::to_string(t) + " " + std::to_string(s);
@@ -382,6 +386,7 @@ TEST(LogFacilitiesTest, RecordsOfAKilledProcessAreWhole) {
   ASSERT_EQ(fault, "");
   for (int s = 0; s <= last; ++s) ASSERT_EQ(records[s], std::make_pair(7, s));
 }
+#endif  // _WIN32
 
 // The flags byte a component tests changes while the process runs when its
 // control file is written, as qrx trace set does.
@@ -392,7 +397,7 @@ TEST(LogFacilitiesTest, FlagsChangeInTheRunningProcess) {
   namespace platform = libdevavu::platform;
   const std::string folder = platform::ControlFolder(std::getenv("QRXTRACERUN"));
   std::string error;
-  ASSERT_TRUE(platform::WriteControlFile(folder + "/" + std::to_string(getpid()),
+  ASSERT_TRUE(platform::WriteControlFile(folder + "/" + std::to_string(platform::CurrentProcessId()),
                                          "APP=0x03, NEW=0x80", &error))
       << error;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
@@ -468,6 +473,7 @@ TEST_F(LogFacilitiesProcessTest, TraceFileThatCannotBeOpenedIsReportedOnceAndSta
               "[^\n]* ORVESVC  FUNC CALL    second\n$");
 }
 
+#ifndef _WIN32  // Windows has no fork: its processes cannot share the test's state.
 // Four processes write one trace file limited to 64K: every file holds only
 // whole records, none is longer than the limit, and the two files kept
 // (<name>.1, then <name>) hold the last records of each writer without a gap.
@@ -516,11 +522,13 @@ void FourWritersWithRotationAndExit() {
 }
 
 TEST_F(LogFacilitiesProcessTest, FourProcessesShareARotatingFile) {
-  const std::string path = testing::TempDir() + "virarudi_rotation_" + std::to_string(getpid());
+  const std::string path = testing::TempDir() + "virarudi_rotation_" +
+                           std::to_string(libdevavu::platform::CurrentProcessId());
   const ScopedVariable file("QRXTRACEFILE", path.c_str());
   const ScopedVariable limit("QRXTRACEMAX", "64K");
   EXPECT_EXIT(FourWritersWithRotationAndExit(), testing::ExitedWithCode(0), "^$");
   for (const char* suffix : {"", ".1", ".ctl"}) std::filesystem::remove(path + suffix);
 }
+#endif  // _WIN32
 
 }  // namespace
