@@ -1,9 +1,6 @@
-// The .mc reader of the build and the gencat sources it writes; and the
-// shipped message sources themselves.
+// The .mc reader of the build and the gencat sources it writes.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "gencat_source.h"
@@ -49,36 +46,6 @@ TEST(McFile, MessagesGetTheirIdentifierAndATextPerLanguage) {
   EXPECT_EQ(file.messages[0].symbolic_name, "QRX_352");
   EXPECT_EQ(file.messages[0].texts[0], "Line one%n\nline two\n");
   EXPECT_EQ(file.messages[0].texts[1], "Zeile\n");
-}
-
-TEST(McFile, CrLfLinesByteOrderMarkAndCaseOfKeywords) {
-  std::string content = "\xEF\xBB\xBF" + std::string(kHeader) +
-                        "messageid=0x2\r\nSEVERITY=Error\r\nFacility=Quorix\r\n"
-                        "Language=English\r\nText\r\n.\r\nLanguage=German\r\nText\r\n.\r\n";
-  McFile file;
-  McError error{};
-  ASSERT_TRUE(ParseMcFile(content, &file, &error)) << error.line << ": " << error.what;
-  EXPECT_EQ(file.messages[0].id, 0xCFFF0002u);
-  EXPECT_EQ(file.messages[0].texts[0], "Text\n");
-}
-
-TEST(McFile, EmptyMessageIdIsThePreviousPlusOne) {
-  McFile file;
-  McError error{};
-  ASSERT_TRUE(ParseMcFile(std::string(kHeader) + Message("51", "a", "a") + Message("", "b", "b"),
-                          &file, &error));
-  EXPECT_EQ(file.messages[1].id, 0xCFFF0034u);
-}
-
-TEST(McFile, OnlyTheLanguagesInUseAreCollected) {
-  McFile file;
-  McError error{};
-  const std::string content =
-      "LanguageNames=(German=0x407:MSG00407)\nFacilityNames=(Q=0xFFF)\n"
-      "MessageId=1\nSeverity=Error\nFacility=Q\nLanguage=German\nNur deutsch\n.\n";
-  ASSERT_TRUE(ParseMcFile(content, &file, &error)) << error.what;
-  ASSERT_EQ(file.languages.size(), 1u);
-  EXPECT_EQ(file.languages[0].name, "German");
 }
 
 TEST(McFile, FaultsNameTheirLine) {
@@ -138,15 +105,6 @@ TEST(GencatSource, SetsFromTheHighHalfAndEscapes) {
             "352 back\\\\slash\\ttab\\n\n");
 }
 
-TEST(GencatSource, ControlCharactersAreOctalEscapes) {
-  McFile file;
-  McError error{};
-  ASSERT_TRUE(ParseMcFile(std::string(kHeader) + Message("2", "a\x01z\x7f", "b"), &file, &error));
-  std::string out;
-  ASSERT_TRUE(mc2cat::WriteGencatSource(file, 0, "x.mc", &out, &error));
-  EXPECT_NE(out.find("2 a\\001z\\177\\n\n"), std::string::npos) << out;
-}
-
 TEST(GencatSource, NumberZeroCannotBeHeld) {
   McFile file;
   McError error{};
@@ -154,38 +112,6 @@ TEST(GencatSource, NumberZeroCannotBeHeld) {
   std::string out;
   EXPECT_FALSE(mc2cat::WriteGencatSource(file, 0, "x.mc", &out, &error));
   EXPECT_EQ(error.line, 7);
-}
-
-// The shipped sources: both languages for every message, and the messages
-// that the library itself asks for.
-McFile Shipped(const std::string& name) {
-  std::ifstream in(std::string(MESSAGES_DIR) + "/" + name);
-  std::stringstream content;
-  content << in.rdbuf();
-  McFile file;
-  McError error{};
-  EXPECT_TRUE(ParseMcFile(content.str(), &file, &error))
-      << name << ":" << error.line << ": " << error.what;
-  return file;
-}
-
-TEST(ShippedMessages, QrxmsgHoldsTheLibrarysOwnMessagesInBothLanguages) {
-  const McFile file = Shipped("qrxmsg.mc");
-  ASSERT_EQ(file.languages.size(), 2u);
-  for (uint32_t n : {2u, 3u, 4u, 12u, 352u, 353u, 998u, 999u}) {
-    bool found = false;
-    for (const auto& m : file.messages) found = found || m.id == 0xCFFF0000u + n;
-    EXPECT_TRUE(found) << "message " << n;
-  }
-}
-
-TEST(ShippedMessages, QrxtrcLeavesGapsInItsRange) {
-  const McFile file = Shipped("qrxtrc.mc");
-  for (const auto& m : file.messages) {
-    EXPECT_GE(m.id & 0xFFFF, 51u);
-    EXPECT_LE(m.id & 0xFFFF, 260u);
-  }
-  EXPECT_LT(file.messages.size(), 210u);
 }
 
 }  // namespace
