@@ -63,16 +63,6 @@ TEST(RegFile, AnsiVersion4AndUnicodeVersion5ExportsGiveTheSameTree) {
       << "the HKEY_CURRENT_USER value is passed over";
 }
 
-TEST(RegFile, KeyNamesMayEndInABracketAndCompareInAnyCase) {
-  const auto contents = ParseOk(std::string(kHeader4) +
-                                "[HKEY_LOCAL_MACHINE\\A\\Default\\[TRACE]]\r\n\"V\"=\"x\"\r\n"
-                                "[hkey_local_machine\\a\\DEFAULT\\[trace]]\r\n\"w\"=\"y\"\r\n");
-  const RegNode* trace = Walk(contents.local_machine.get(), "a\\default\\[TRACE]");
-  ASSERT_NE(trace, nullptr);
-  EXPECT_EQ(trace->name(), "[TRACE]");
-  EXPECT_EQ(trace->values().size(), 2u) << "both key lines name one key";
-}
-
 TEST(RegFile, ValueDataOfEveryKind) {
   const auto contents = ParseOk(
       "Windows Registry Editor Version 5.00\n"
