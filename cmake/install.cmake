@@ -1,7 +1,7 @@
 # The installed layout:
 #   bin/qrx
 #   lib/libdevavu.so and the companion libraries beside it
-#   include/devavu.h and the companions' headers
+#   include/devavu.h, devavu_compiler.h and the companions' headers
 #   lib/pkgconfig/devavu.pc, lib/cmake/devavu/ (find_package(devavu))
 #   share/devavu/locale/<lang>/*.cat   the message catalogues
 #   share/devavu/examples/             the sample registry and .cfn files
@@ -10,15 +10,16 @@
 # the catalogues are found at ../share/devavu/locale from it.
 include(CMakePackageConfigHelpers)
 
-set(DEVAVU_LIBRARIES devavu orvesvc virarudi krtcapi txtcat sample)
-set_target_properties(${DEVAVU_LIBRARIES} PROPERTIES INSTALL_RPATH "$ORIGIN")
-set_target_properties(qrx PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
+# The libraries' run path is their own folder (devavu_product_library);
+# qrx's is the library folder beside its own, in the build tree as well.
+set_target_properties(qrx PROPERTIES BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "$ORIGIN/../lib")
 
 # The companions that libdevavu.so links go into the export set with it.
 install(TARGETS devavu orvesvc krtcapi txtcat EXPORT devavuTargets LIBRARY DESTINATION lib)
 install(TARGETS virarudi sample LIBRARY DESTINATION lib)
 install(TARGETS qrx RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/include/devavu.h
+              ${PROJECT_SOURCE_DIR}/include/devavu_compiler.h
               ${PROJECT_SOURCE_DIR}/companions/orvesvc/include/orvesvc.h
               ${PROJECT_SOURCE_DIR}/companions/virarudi/include/virarudi.h
               ${PROJECT_SOURCE_DIR}/companions/krtcapi/include/krtcapi.h

@@ -17,17 +17,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(_WIN32)
-#  if defined(DEVAVU_BUILDING)
-#    define DEVAVU_API __declspec(dllexport)
-#  else
-#    define DEVAVU_API __declspec(dllimport)
-#  endif
-#  define DEVAVU_STDCALL __stdcall
+#include "devavu_compiler.h"
+
+#if defined(DEVAVU_BUILDING)
+#  define DEVAVU_API DVU_EXPORT
 #else
-#  define DEVAVU_API __attribute__((visibility("default")))
-#  define DEVAVU_STDCALL
+#  define DEVAVU_API DVU_IMPORT
 #endif
+#define DEVAVU_STDCALL DVU_STDCALL
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,5 +1,6 @@
 #include "cfn_file.h"
 
+#include "formats/line_end.h"
 #include "krtcapi.h"
 
 namespace krtcapi {
@@ -52,7 +53,7 @@ CfnFile ParseCfnFile(std::string_view text) {
   for (size_t number = 1;; ++number) {
     const size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = libdevavu::formats::WithoutLineEnd(line);
     if (std::string why = ReadLine(line, section, file.entries); !why.empty()) {
       return CfnFile{{}, number, std::move(why)};
     }

@@ -10,14 +10,14 @@
 #include "krtcapi.h"
 #include "open_configurations.h"
 #include "orvesvc.h"
-#include "platform/little_endian.h"
+#include "formats/little_endian.h"
 
 namespace krtcapi {
 
 namespace {
 
-using libdevavu::platform::GetLe;
-using libdevavu::platform::PutLe;
+using libdevavu::formats::GetLe;
+using libdevavu::formats::PutLe;
 
 constexpr uint32_t kHeaderLength = 16;
 

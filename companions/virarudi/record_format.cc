@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "formats/line_end.h"
 #include "trace/text_format.h"
 
 namespace virarudi {
@@ -93,7 +94,7 @@ std::string FormatTraceRecord(const RecordStamp& stamp, const LogTraceRequest& r
   const std::string_view label = OrDash(request.label);
   std::string_view text = request.text != nullptr ? request.text : "";
   // A text that ends its own line would leave an empty line in the file.
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  text = libdevavu::formats::WithoutLineEnd(text);
   const size_t length = request.data != nullptr ? static_cast<uint16_t>(request.length) : 0;
   std::string out = BeginRecord(stamp, request.component_name,
                                 label.size() + text.size() + DumpSize(length));

@@ -11,7 +11,7 @@
 
 #include "devavu.h"
 
-#define SAMPLE_API __attribute__((visibility("default")))
+#define SAMPLE_API DVU_EXPORT
 /* Correlators 0 to SAMPLE_MAX_CORR - 1 are counted. */
 #define SAMPLE_MAX_CORR 16384
 

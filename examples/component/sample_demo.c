@@ -1,10 +1,9 @@
 /* The sample component's walk through the library's services. */
-#define _POSIX_C_SOURCE 200809L
-
 #include "sample_demo.h"
 
 #include <stdio.h>
 #include <string.h>
+#include <threads.h>
 #include <time.h>
 
 #include "orvesvc.h"
@@ -22,7 +21,7 @@ static void sleep_ms(long ms) {
   struct timespec t;
   t.tv_sec = ms / 1000;
   t.tv_nsec = (ms % 1000) * 1000000L;
-  nanosleep(&t, NULL);
+  thrd_sleep(&t, NULL);
 }
 
 const char *SampleDemoFailure(void) { return failure; }

@@ -5,6 +5,7 @@
  */
 #include <stdio.h>
 #include <string.h>
+#include <threads.h>
 #include <time.h>
 
 #include "devavu.h"
@@ -17,7 +18,7 @@ static void sleep_ms(long ms) {
   struct timespec t;
   t.tv_sec = ms / 1000;
   t.tv_nsec = (ms % 1000) * 1000000L;
-  nanosleep(&t, NULL);
+  thrd_sleep(&t, NULL);
 }
 
 int main(void) {

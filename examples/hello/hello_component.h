@@ -5,7 +5,9 @@
 
 #include <stdint.h>
 
-#define HELLO_API __attribute__((visibility("default")))
+#include "devavu_compiler.h"
+
+#define HELLO_API DVU_EXPORT
 
 HELLO_API void HelloTick(uint32_t corr, uint32_t final);
 /* How often HelloTick ran, and whether its final call came. */

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "config/config_api_log.h"
-#include "platform/little_endian.h"
+#include "formats/little_endian.h"
 #include "config/section_list.h"
 #include "config/sections.h"
 #include "frame/common_services.h"
@@ -14,8 +14,8 @@ namespace libdevavu::config {
 
 namespace {
 
-using platform::GetLe;
-using platform::PutLe;
+using formats::GetLe;
+using formats::PutLe;
 
 constexpr uint8_t kOpenLevel = 7;
 constexpr char kApiFailure[] = "KRT_CFG_API primary_rc=%d, secondary_rc=%d";

@@ -3,11 +3,12 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "frame/common_services.h"
+
 namespace libdevavu::config {
 
 namespace {
 
-constexpr char kComponent[] = "ORVESVC";
 constexpr uint16_t kLogOption = 1;
 constexpr uint32_t kCodeBase = 0x10000;
 
@@ -16,7 +17,7 @@ constexpr uint32_t kCodeBase = 0x10000;
 uint32_t AttachConfigReader(LogFacilitiesEntry log) {
   if (log == nullptr) return 0;
   LogRequest request{};
-  request.attach.component_name = kComponent;
+  request.attach.component_name = frame::kOwnComponentName;
   log(LOGREQ_ATTACH, &request);
   return static_cast<uint32_t>(request.attach.error_id_base);
 }
@@ -24,7 +25,7 @@ uint32_t AttachConfigReader(LogFacilitiesEntry log) {
 void DetachConfigReader(LogFacilitiesEntry log) {
   if (log == nullptr) return;
   LogRequest request{};
-  request.attach.component_name = kComponent;
+  request.attach.component_name = frame::kOwnComponentName;
   log(LOGREQ_DETACH, &request);
 }
 
@@ -39,7 +40,7 @@ void LogCfgApiError(LogFacilitiesEntry log, uint32_t error_id_base, const CfgApi
 
   LogRequest request{};
   LogErrorRequest& record = request.error;
-  record.component_name = kComponent;
+  record.component_name = frame::kOwnComponentName;
   record.error_id = error_id_base + error.site;
   record.log_option = kLogOption;
   record.msg_no = error.msg_no;

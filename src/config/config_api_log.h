@@ -31,7 +31,7 @@ void DetachConfigReader(LogFacilitiesEntry log);
 // One error record; its text, formatted from format and the inserts, is cut
 // to 255 characters.
 void LogCfgApiError(LogFacilitiesEntry log, uint32_t error_id_base, const CfgApiErrorCase& error,
-                    const char* format, ...) __attribute__((format(printf, 4, 5)));
+                    const char* format, ...) DVU_PRINTF(4, 5);
 
 }  // namespace libdevavu::config
 

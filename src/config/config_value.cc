@@ -6,4 +6,4 @@
 extern "C" DEVAVU_API char* QXGetCfg(const char* name) { return win32_getcfg(name); }
 
 // An alias, not a wrapper: both names have one address.
-extern "C" DEVAVU_API char* QXGetEnv(const char* name) __attribute__((alias("QXGetCfg")));
+extern "C" DEVAVU_API char* QXGetEnv(const char* name) DVU_ALIAS(QXGetCfg);

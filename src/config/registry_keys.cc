@@ -27,9 +27,7 @@ int32_t OpenKeyAndQueryInfo(RegKey parent, const char* subkey, RegKey* key, uint
 
 char* DataBuffer(uint32_t longest_data) {
   const uint32_t size = DataBufferSize(longest_data);
-  auto* block = static_cast<char*>(MEMGET(0, size));
-  if (block != nullptr) std::memset(block, 0, size);
-  return block;
+  return static_cast<char*>(frame::ZeroedMemgetBlock(size));
 }
 
 int32_t OpenActiveConfiguration(RegKey* key) {

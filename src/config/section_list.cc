@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/little_endian.h"
+#include "formats/little_endian.h"
 #include "frame/common_services.h"
 #include "krtcapi.h"
 
@@ -12,8 +12,8 @@ namespace libdevavu::config {
 
 namespace {
 
-using platform::GetLe;
-using platform::PutLe;
+using formats::GetLe;
+using formats::PutLe;
 
 std::string_view FieldText(const uint8_t* field, size_t size) {
   const auto* text = reinterpret_cast<const char*>(field);

@@ -18,9 +18,9 @@ char* CopyName(const char* name) {
 
 extern "C" DEVAVU_API int32_t ProcessCFNFileTraceEntry(TraceEntry* entry) {
   if (entry == nullptr) return DV_UNUSABLE;
-  char* module = CopyName("VIRARUDI");
+  char* module = CopyName(libdevavu::frame::kTraceModuleName);
   if (module == nullptr) return DV_UNUSABLE;
-  char* entry_point = CopyName("_LOGFACILITIESEP@8");
+  char* entry_point = CopyName(libdevavu::frame::kTraceEntryName);
   if (entry_point == nullptr) {
     MEMFREE(0, module);
     return DV_UNUSABLE;

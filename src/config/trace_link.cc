@@ -4,26 +4,15 @@
 
 namespace libdevavu::config {
 
-namespace {
-
-constexpr uint32_t kWorkSize = 100;
-
-bool Failed(uint32_t code) { return (code & 0xFFFF) != 0; }
-
-}  // namespace
-
 LogFacilitiesEntry TraceLibraryLink::Entry() {
-  std::call_once(resolved_, [this] {
-    char work[kWorkSize];
-    void* module = nullptr;
-    void* address = nullptr;
-    if (Failed(MSWLoadDLL(work, kWorkSize, "VIRARUDI", &module)) ||
-        Failed(MSWGetDLLEntryPointAddr(module, "_LOGFACILITIESEP@8", &address))) {
-      return;
-    }
-    entry_ = reinterpret_cast<LogFacilitiesEntry>(address);
-  });
-  return entry_;
+  if (LogFacilitiesEntry known = entry_.load(std::memory_order_acquire)) return known;
+  std::lock_guard<std::mutex> hold(lookup_);
+  if (entry_.load(std::memory_order_relaxed) == nullptr) {
+    const frame::ModuleEntry found =
+        frame::LoadModuleEntry(frame::kTraceModuleName, frame::kTraceEntryName);
+    entry_.store(reinterpret_cast<LogFacilitiesEntry>(found.address), std::memory_order_release);
+  }
+  return entry_.load(std::memory_order_relaxed);
 }
 
 TraceLibraryLink& ConfigTraceLink() {

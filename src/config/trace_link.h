@@ -1,9 +1,11 @@
 // The trace library's entry point for the configuration reader. libdevavu
 // does not link the trace library, so that a product starts without it; the
-// entry point is found through the module loader at the first read and kept.
+// entry point is looked for through the module loader at each read until it
+// is found, and then kept.
 #ifndef DEVAVU_CONFIG_TRACE_LINK_H_
 #define DEVAVU_CONFIG_TRACE_LINK_H_
 
+#include <atomic>
 #include <mutex>
 
 #include "devavu.h"
@@ -12,13 +14,13 @@ namespace libdevavu::config {
 
 class TraceLibraryLink {
  public:
-  // Null when the trace library or its entry point cannot be had; the answer
-  // of the first call holds for the life of the link.
+  // Null when the trace library or its entry point cannot be had now; an
+  // entry point once found holds for the life of the link.
   LogFacilitiesEntry Entry();
 
  private:
-  std::once_flag resolved_;
-  LogFacilitiesEntry entry_ = nullptr;
+  std::mutex lookup_;
+  std::atomic<LogFacilitiesEntry> entry_{nullptr};
 };
 
 // The process's link.

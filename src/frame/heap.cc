@@ -1,6 +1,7 @@
 #include "frame/heap.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace libdevavu::frame {
 
@@ -10,6 +11,12 @@ HeapRoutines& Heap() {
 }
 
 void* HeapAlloc(uint16_t size) { return Heap().alloc(size); }
+
+void* HeapAllocZeroed(uint16_t size) {
+  void* block = HeapAlloc(size);
+  if (block != nullptr) std::memset(block, 0, size);
+  return block;
+}
 
 int HeapFree(void* block) {
   if (block != nullptr) Heap().release(block);

@@ -10,6 +10,8 @@ namespace libdevavu::frame {
 
 // The size is 16 bits wide: larger requests are taken modulo 65536.
 void* HeapAlloc(uint16_t size);
+// A block of HeapAlloc, all zero.
+void* HeapAllocZeroed(uint16_t size);
 // Ignores a null block; always 0.
 int HeapFree(void* block);
 

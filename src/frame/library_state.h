@@ -1,4 +1,5 @@
-// The process-wide state that every part of the library shares.
+// The state of the library's lifecycle, which every part shares: the flags
+// and the two locks. Each subsystem keeps its own state beside its code.
 #ifndef DEVAVU_FRAME_LIBRARY_STATE_H_
 #define DEVAVU_FRAME_LIBRARY_STATE_H_
 
@@ -7,23 +8,11 @@
 #include <optional>
 
 #include "devavu.h"
-#include "orvesvc.h"
 #include "platform/platform.h"
 
 namespace libdevavu::frame {
 
-struct MsgComponent;
-struct MsgBuffer;
-
-inline constexpr int kMsgSlots = 20;
-inline constexpr uint32_t kNoTimeout = 0xFFFFFFFFu;
-
-// Values of own_attach_state.
-enum OwnAttachState : uint8_t { kOwnNotTried = 0, kOwnAttached = 1, kOwnFailed = 2 };
-
 struct LibraryState {
-  LibraryState();
-
   // The flags are read without a lock from any thread.
   std::atomic<uint16_t> lib_unusable{0};
   std::atomic<uint16_t> init_pending{1};
@@ -32,26 +21,6 @@ struct LibraryState {
 
   std::optional<platform::RecursiveLock> lib_lock;
   std::optional<platform::RecursiveLock> msg_lock;
-
-  // The message catalogue's three tables of kMsgSlots pointers.
-  MsgComponent** msg_components = nullptr;
-  MsgBuffer** msg_pool_head = nullptr;
-  MsgBuffer** msg_pool_tail = nullptr;
-
-  // The timer thread's signal block: its wake-up event (an
-  // AutoResetEvent, see timer_sem()) and how long its next wait lasts.
-  OrvTimerSignals qxtimer_sems{};
-  int32_t time_signal_rc = 0;
-  platform::AutoResetEvent* timer_sem() const {
-    return static_cast<platform::AutoResetEvent*>(qxtimer_sems.event);
-  }
-
-  TraceAnchor own_anchor{};
-  TraceEntry own_trace_entry{};
-  std::atomic<uint8_t> own_attach_state{kOwnNotTried};
-
-  // Where the library formats its own trace and error texts, under lib_lock.
-  char trace_text_buffer[256] = {};
 };
 
 LibraryState& State();

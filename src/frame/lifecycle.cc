@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "devavu.h"
+#include "frame/common_services.h"
 #include "frame/heap.h"
 #include "frame/library_state.h"
 #include "messages/catalogue.h"
@@ -14,15 +15,11 @@ namespace {
 using libdevavu::frame::LibraryState;
 using libdevavu::frame::State;
 
-constexpr char kOwnName[] = "ORVESVC";
-
 template <typename T>
 bool AllocateTable(T**& table) {
-  constexpr size_t kBytes = libdevavu::frame::kMsgSlots * sizeof(T*);
-  table = static_cast<T**>(libdevavu::frame::HeapAlloc(kBytes));
-  if (table == nullptr) return false;
-  std::memset(table, 0, kBytes);
-  return true;
+  constexpr size_t kBytes = libdevavu::messages::kMsgSlots * sizeof(T*);
+  table = static_cast<T**>(libdevavu::frame::HeapAllocZeroed(kBytes));
+  return table != nullptr;
 }
 
 }  // namespace
@@ -38,11 +35,11 @@ DEVAVU_API int16_t devavu_init(void) {
   state.lib_lock.emplace();
   state.msg_lock.emplace();
 
-  state.msg_components = nullptr;
-  state.msg_pool_head = nullptr;
-  state.msg_pool_tail = nullptr;
-  if (!AllocateTable(state.msg_components) || !AllocateTable(state.msg_pool_head) ||
-      !AllocateTable(state.msg_pool_tail)) {
+  libdevavu::messages::Tables().msg_components = nullptr;
+  libdevavu::messages::Tables().msg_pool_head = nullptr;
+  libdevavu::messages::Tables().msg_pool_tail = nullptr;
+  if (!AllocateTable(libdevavu::messages::Tables().msg_components) || !AllocateTable(libdevavu::messages::Tables().msg_pool_head) ||
+      !AllocateTable(libdevavu::messages::Tables().msg_pool_tail)) {
     state.lib_unusable = 1;
     return DV_START_FAILED;
   }
@@ -76,8 +73,10 @@ DEVAVU_API void devavu_term(void) {
   // The timer thread traces through the own anchor: it ends first.
   libdevavu::timer::StopTimerService();
 
-  UnGetTraceErrLogAddressability(kOwnName, &state.own_trace_entry, &state.own_anchor);
-  state.own_attach_state = libdevavu::frame::kOwnNotTried;
+  libdevavu::trace::OwnTrace& own = libdevavu::trace::Own();
+  UnGetTraceErrLogAddressability(libdevavu::frame::kOwnComponentName, &own.own_trace_entry,
+                                 &own.own_anchor);
+  own.own_attach_state = libdevavu::trace::kOwnNotTried;
 
   libdevavu::messages::FreeMsgCatalogue();
 

@@ -8,8 +8,7 @@
 namespace libdevavu::messages {
 
 char* GetMsgBuffer(uint16_t comp_id, uint16_t size) {
-  auto& state = frame::State();
-  for (frame::MsgBuffer* node = state.msg_pool_head[comp_id]; node != nullptr;
+  for (MsgBuffer* node = Tables().msg_pool_head[comp_id]; node != nullptr;
        node = node->next) {
     if (LoadMarker(node->buffer) == kMarkerFree) {
       StoreMarker(node->buffer, kMarkerInUse);
@@ -17,7 +16,7 @@ char* GetMsgBuffer(uint16_t comp_id, uint16_t size) {
     }
   }
 
-  auto* node = static_cast<frame::MsgBuffer*>(frame::HeapAlloc(sizeof(frame::MsgBuffer)));
+  auto* node = static_cast<MsgBuffer*>(frame::HeapAlloc(sizeof(MsgBuffer)));
   auto* block = static_cast<uint8_t*>(frame::HeapAlloc(static_cast<uint16_t>(size + 1)));
   if (node == nullptr || block == nullptr) {
     frame::HeapFree(node);
@@ -27,12 +26,12 @@ char* GetMsgBuffer(uint16_t comp_id, uint16_t size) {
   node->next = nullptr;
   node->buffer = block;
   StoreMarker(block, kMarkerInUse);
-  if (state.msg_pool_head[comp_id] == nullptr) {
-    state.msg_pool_head[comp_id] = node;
+  if (Tables().msg_pool_head[comp_id] == nullptr) {
+    Tables().msg_pool_head[comp_id] = node;
   } else {
-    state.msg_pool_tail[comp_id]->next = node;
+    Tables().msg_pool_tail[comp_id]->next = node;
   }
-  state.msg_pool_tail[comp_id] = node;
+  Tables().msg_pool_tail[comp_id] = node;
   return reinterpret_cast<char*>(block + 1);
 }
 

@@ -8,9 +8,12 @@
 #include <atomic>
 #include <cstdint>
 
-namespace libdevavu::frame {
+#include "messages/marker.h"
+
+namespace libdevavu::messages {
 
 inline constexpr int kMaxInserts = 9;
+inline constexpr int kMsgSlots = 20;
 
 struct MsgComponent {
   uint32_t msg_no;        // request in progress: identifier, or index when preloaded
@@ -33,21 +36,21 @@ struct MsgBuffer {
   uint8_t* buffer;
 };
 
-}  // namespace libdevavu::frame
+// The catalogue's three tables of kMsgSlots pointers, by component id:
+// made by devavu_init, freed by devavu_term.
+struct MessageTables {
+  MsgComponent** msg_components = nullptr;
+  MsgBuffer** msg_pool_head = nullptr;
+  MsgBuffer** msg_pool_tail = nullptr;
+};
+MessageTables& Tables();
 
-namespace libdevavu::messages {
-
-using frame::MsgComponent;
 
 // Results of RetrieveMsgText, besides a code of GetNLSMessage passed on.
 inline constexpr uint16_t kRetrieved = 0;
 inline constexpr uint16_t kOutOfMemory = 6;
 inline constexpr uint16_t kNotFound = 317;
 inline constexpr uint16_t kRetrievalFailed = 0xFFFF;
-
-inline constexpr uint8_t kMarkerFree = 0;
-inline constexpr uint8_t kMarkerInUse = 1;
-inline constexpr uint8_t kMarkerStatic = 2;
 
 // 0, or 6 when memory runs out; a missing message library is reported, not
 // failed.

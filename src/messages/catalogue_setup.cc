@@ -15,7 +15,6 @@ namespace {
 
 using frame::HeapAlloc;
 using frame::HeapFree;
-using frame::MsgBuffer;
 
 struct ComponentRange {
   uint16_t comp_id;
@@ -35,12 +34,6 @@ constexpr ComponentRange kComponents[] = {
     {6, 510, 5, "qrxmsg.dll"},
     {8, 0, 50, "qrxmsg.dll"},
 };
-
-void* ZeroedBlock(size_t size) {
-  void* block = HeapAlloc(static_cast<uint16_t>(size));
-  if (block != nullptr) std::memset(block, 0, size);
-  return block;
-}
 
 void FreeComponent(MsgComponent* component) {
   // Entries are cleared at set-up, so a preload that stopped half way is
@@ -63,15 +56,20 @@ void FreePool(MsgBuffer* node) {
 
 }  // namespace
 
+MessageTables& Tables() {
+  // Never destroyed, as the lifecycle's own state.
+  static MessageTables* const tables = new MessageTables;
+  return *tables;
+}
+
 std::atomic<uint16_t>& MsgsAvailable() {
   static std::atomic<uint16_t> available{1};
   return available;
 }
 
 int16_t LoadMsgLibraries() {
-  auto& state = frame::State();
   for (const ComponentRange& range : kComponents) {
-    MsgComponent* component = state.msg_components[range.comp_id];
+    MsgComponent* component = Tables().msg_components[range.comp_id];
     if (!MessagePlatform().library_present(component->lib_name)) return -1;
     component->preloaded = 0;
   }
@@ -79,12 +77,12 @@ int16_t LoadMsgLibraries() {
 }
 
 uint16_t InitMsgCatalogue() {
-  auto& state = frame::State();
   for (const ComponentRange& range : kComponents) {
-    auto* component = static_cast<MsgComponent*>(ZeroedBlock(sizeof(MsgComponent)));
+    auto* component = static_cast<MsgComponent*>(frame::HeapAllocZeroed(sizeof(MsgComponent)));
     if (component == nullptr) return kOutOfMemory;
-    state.msg_components[range.comp_id] = component;
-    component->cache = static_cast<char**>(ZeroedBlock((range.msg_count + 1) * sizeof(char*)));
+    Tables().msg_components[range.comp_id] = component;
+    component->cache = static_cast<char**>(
+        frame::HeapAllocZeroed(static_cast<uint16_t>((range.msg_count + 1) * sizeof(char*))));
     if (component->cache == nullptr) return kOutOfMemory;
     component->msg_base = range.msg_base;
     component->msg_count = range.msg_count;
@@ -104,22 +102,22 @@ void FreeMsgCatalogue() {
   // A retrieval that is still running ends before its tables go.
   std::optional<platform::LockHolder> hold;
   if (state.msg_lock) hold.emplace(*state.msg_lock);
-  for (int slot = 0; slot < frame::kMsgSlots; ++slot) {
-    if (state.msg_components != nullptr && state.msg_components[slot] != nullptr) {
-      FreeComponent(state.msg_components[slot]);
-      state.msg_components[slot] = nullptr;
+  for (int slot = 0; slot < kMsgSlots; ++slot) {
+    if (Tables().msg_components != nullptr && Tables().msg_components[slot] != nullptr) {
+      FreeComponent(Tables().msg_components[slot]);
+      Tables().msg_components[slot] = nullptr;
     }
-    if (state.msg_pool_head != nullptr) {
-      FreePool(state.msg_pool_head[slot]);
-      state.msg_pool_head[slot] = nullptr;
+    if (Tables().msg_pool_head != nullptr) {
+      FreePool(Tables().msg_pool_head[slot]);
+      Tables().msg_pool_head[slot] = nullptr;
     }
   }
-  HeapFree(state.msg_pool_head);
-  state.msg_pool_head = nullptr;
-  HeapFree(state.msg_pool_tail);
-  state.msg_pool_tail = nullptr;
-  HeapFree(state.msg_components);
-  state.msg_components = nullptr;
+  HeapFree(Tables().msg_pool_head);
+  Tables().msg_pool_head = nullptr;
+  HeapFree(Tables().msg_pool_tail);
+  Tables().msg_pool_tail = nullptr;
+  HeapFree(Tables().msg_components);
+  Tables().msg_components = nullptr;
 }
 
 }  // namespace libdevavu::messages

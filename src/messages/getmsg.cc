@@ -44,7 +44,7 @@ void SetRequest(MsgComponent* component, uint16_t comp_id, uint32_t msg_no,
   component->comp_id = comp_id;
   component->msg_no = msg_no;
   component->insert_count = insert_count;
-  for (uint16_t i = 0; i < frame::kMaxInserts; ++i) {
+  for (uint16_t i = 0; i < messages::kMaxInserts; ++i) {
     component->inserts[i] = i < insert_count ? inserts[i] : 0;
   }
 }
@@ -54,7 +54,7 @@ void SetRequest(MsgComponent* component, uint16_t comp_id, uint32_t msg_no,
 char* Retrieve(MsgComponent* component, bool substitute) {
   const uint16_t rc = RetrieveMsgText(component);
   if (rc == kRetrieved) return component->text;
-  MsgComponent* own = frame::State().msg_components[kOwnComponent];
+  MsgComponent* own = Tables().msg_components[kOwnComponent];
   if (substitute || rc != kNotFound || own == nullptr) return FallbackText();
 
   char number[16];
@@ -71,22 +71,22 @@ char* RequestMessage(uint16_t comp_id, uint32_t msg_no, uint16_t insert_count,
   auto& state = frame::State();
   if (!state.msg_lock) return FallbackText();
   platform::LockHolder hold(*state.msg_lock);
-  if (Refused() || state.msg_components == nullptr) return FallbackText();
+  if (Refused() || Tables().msg_components == nullptr) return FallbackText();
 
   // The notes live until the end of this call, which formats them.
   char note[48];
-  if (comp_id >= frame::kMsgSlots) {
+  if (comp_id >= kMsgSlots) {
     std::snprintf(note, sizeof note, "invalid component id %d", comp_id);
-  } else if (state.msg_components[comp_id] == nullptr) {
+  } else if (Tables().msg_components[comp_id] == nullptr) {
     std::snprintf(note, sizeof note, "component %d not loaded ", comp_id);
   } else {
     if (inserts == nullptr) insert_count = 0;
-    MsgComponent* component = state.msg_components[comp_id];
+    MsgComponent* component = Tables().msg_components[comp_id];
     SetRequest(component, comp_id, msg_no,
-               insert_count < frame::kMaxInserts ? insert_count : frame::kMaxInserts, inserts);
+               insert_count < messages::kMaxInserts ? insert_count : messages::kMaxInserts, inserts);
     return Retrieve(component, false);
   }
-  MsgComponent* own = state.msg_components[kOwnComponent];
+  MsgComponent* own = Tables().msg_components[kOwnComponent];
   if (own == nullptr) return FallbackText();
   const uintptr_t substitute[1] = {reinterpret_cast<uintptr_t>(note)};
   SetRequest(own, kOwnComponent, kSubstituteMessage, 1, substitute);
@@ -107,8 +107,8 @@ DEVAVU_API char* va_getmsg(uint32_t comp_id, uint32_t msg_no, uint32_t insert_co
 
 DEVAVU_API char* getmsg(uint32_t comp_id, uint32_t msg_no, uint32_t insert_count, ...) {
   // Only the inserts that reach the formatting are read from the list.
-  DvWord inserts[libdevavu::frame::kMaxInserts] = {};
-  constexpr uint16_t kMax = libdevavu::frame::kMaxInserts;
+  DvWord inserts[libdevavu::messages::kMaxInserts] = {};
+  constexpr uint16_t kMax = libdevavu::messages::kMaxInserts;
   const auto count = static_cast<uint16_t>(insert_count);
   const uint16_t taken = count < kMax ? count : kMax;
   va_list args;

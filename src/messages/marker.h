@@ -9,6 +9,10 @@
 
 namespace libdevavu::messages {
 
+inline constexpr uint8_t kMarkerFree = 0;
+inline constexpr uint8_t kMarkerInUse = 1;
+inline constexpr uint8_t kMarkerStatic = 2;
+
 inline uint8_t LoadMarker(uint8_t* marker) {
   return std::atomic_ref<uint8_t>(*marker).load(std::memory_order_acquire);
 }
@@ -19,6 +23,14 @@ inline void StoreMarker(uint8_t* marker, uint8_t value) {
 
 // The marker of a text handed out at text.
 inline uint8_t* MarkerOf(char* text) { return reinterpret_cast<uint8_t*>(text) - 1; }
+
+// Gives a text that getmsg handed out back to its pool; a static text (or
+// none) stays as it is.
+inline void ReleaseText(char* text) {
+  if (text != nullptr && LoadMarker(MarkerOf(text)) == kMarkerInUse) {
+    StoreMarker(MarkerOf(text), kMarkerFree);
+  }
+}
 
 }  // namespace libdevavu::messages
 

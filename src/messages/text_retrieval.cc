@@ -9,7 +9,8 @@
 #include "frame/heap.h"
 #include "messages/catalogue.h"
 #include "messages/marker.h"
-#include "platform/message_format.h"
+#include "formats/line_end.h"
+#include "formats/message_format.h"
 #include "txtcat.h"
 
 namespace libdevavu::messages {
@@ -20,15 +21,6 @@ constexpr char kPreloadedLibrary[] = "qrxtrc.dll";
 // Every component's max_len; the work areas live on the stack so that a
 // request allocates nothing once its pool is large enough.
 constexpr uint16_t kWorkSize = 256;
-
-// Every text of the message sources ends with the line break of its last
-// line; that one is not part of the message.
-std::string_view WithoutFinalLineBreak(const char* raw) {
-  std::string_view text(raw);
-  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  return text;
-}
 
 uint16_t WorkSize(const MsgComponent& component) {
   return std::min(component.max_len, kWorkSize);
@@ -65,7 +57,9 @@ uint16_t Preload(MsgComponent* component) {
 // At most max_len - 1 bytes with the terminating zero: the last byte of the
 // cleared area is never written.
 void Format(MsgComponent* component, const char* raw) {
-  platform::FormatMessageInserts(WithoutFinalLineBreak(raw), component->inserts,
+  // Every text of the message sources ends with the line break of its last
+  // line; that one is not part of the message.
+  formats::FormatMessageInserts(formats::WithoutLineEnd(raw), component->inserts,
                                  component->insert_count, component->text,
                                  static_cast<size_t>(component->max_len - 1));
 }

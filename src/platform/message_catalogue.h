@@ -1,31 +1,13 @@
-// The message catalogues that hold the texts of the product's message
-// libraries: "qrxmsg.dll" is the catalogue qrxmsg, a 32-bit message
-// identifier is set identifier >> 16, message identifier & 0xFFFF.
+// The texts of the product's message libraries ("qrxmsg.dll", "qrxtrc.dll"),
+// looked up by their 32-bit message identifier in the language of the
+// environment.
 #ifndef DEVAVU_PLATFORM_MESSAGE_CATALOGUE_H_
 #define DEVAVU_PLATFORM_MESSAGE_CATALOGUE_H_
 
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace libdevavu::platform {
-
-// "qrxmsg.dll" -> "qrxmsg": lower case, without the .dll.
-std::string CatalogueName(std::string_view library);
-
-// The language of messages, from the first of LC_ALL, LC_MESSAGES and LANG
-// that is set and not empty: "de_DE.UTF-8" stays as it is; none, "C" and
-// "POSIX" (with or without a codeset) give "en".
-std::string MessageLocale(const char* lc_all, const char* lc_messages, const char* lang);
-
-// Where the catalogue name is looked for, in this order: the NLSPATH
-// templates (%N name, %L locale, %l language, %t territory, %c codeset, %%)
-// with the locale, then <installed_root>/<language>/<name>.cat; and when the
-// language is not English, the same two for "en".
-std::vector<std::string> CatalogueCandidates(std::string_view name, std::string_view locale,
-                                             const char* nlspath,
-                                             std::string_view installed_root);
 
 enum class CatalogueStatus { kFound, kNoMessage, kNoCatalogue };
 
@@ -34,12 +16,12 @@ struct CatalogueText {
   const char* text;  // kFound: the raw text, valid for the life of the process
 };
 
-// Looks the message up in the catalogue of the message library. Each
-// catalogue is opened once, at its first use, in the language of the
-// environment at that time; lookups may come from any thread.
+// Looks the message up in the message library. Each library is opened once,
+// at its first use, in the language of the environment at that time; lookups
+// may come from any thread.
 CatalogueText LookUpMessage(std::string_view library, uint32_t id);
 
-// True when the catalogue of the library can be opened.
+// True when the message library can be opened.
 bool CatalogueAvailable(std::string_view library);
 
 }  // namespace libdevavu::platform

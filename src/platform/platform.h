@@ -1,6 +1,6 @@
 // The operating-system services that devavu and its companion libraries use,
-// in the library's own terms. This header and the files below src/platform/
-// are the only code that includes an OS header; posix/ implements it now.
+// in the library's own terms. The folder of the target system (posix/,
+// win32/) implements it and is the only code that includes an OS header.
 #ifndef DEVAVU_PLATFORM_PLATFORM_H_
 #define DEVAVU_PLATFORM_PLATFORM_H_
 
@@ -103,16 +103,14 @@ LocalTime ToLocalTime(int64_t seconds);
 // A small number that tells the calling thread apart in records.
 uint64_t CurrentThreadId();
 
-// Module loading by product name. A product name ("VIRARUDI", "router.dll")
-// maps to the file lib<name in lower case, without .dll>.so.
-std::string ModuleFileName(std::string_view product_name);
-
+// Module loading by product name ("VIRARUDI", "router.dll"): the name maps
+// to the system's file name for a module of that base name.
 struct ModuleResult {
   void* handle;       // null on failure
   std::string error;  // what the loader said, on failure
 };
 // Searches the directories of QRX_MODULE_PATH, then the directory of the
-// loaded libdevavu.so, then lets the system loader search.
+// library itself, then lets the system loader search.
 ModuleResult LoadModule(std::string_view product_name);
 // Looks the name up as given, then without stdcall decoration.
 void* FindEntryPoint(void* module, const char* name);
@@ -125,7 +123,8 @@ class AppendFile {
   AppendFile(const AppendFile&) = delete;
   AppendFile& operator=(const AppendFile&) = delete;
 
-  // Opens (creating) path for appending; false with errno text in *error.
+  // Opens (creating) path for appending; false with the system's reason in
+  // *error.
   bool Open(const std::string& path, std::string* error);
   // Writes to standard error instead of a file.
   void UseStandardError();
@@ -133,7 +132,7 @@ class AppendFile {
   bool Write(const char* data, size_t size);
 
  private:
-  int fd_ = -1;
+  intptr_t native_ = -1;  // the system's handle of the file, -1 when none
   bool owned_ = false;
 };
 

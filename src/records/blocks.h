@@ -5,14 +5,15 @@
 
 #include <cstdint>
 
+#include "frame/common_services.h"
+
 namespace libdevavu::records {
 
-// A zero-filled MEMGET block of size bytes, or null.
-void* ZeroedBlock(uint32_t size);
+using frame::ZeroedMemgetBlock;
 
 template <typename T>
 T* ZeroedBlockOf() {
-  return static_cast<T*>(ZeroedBlock(sizeof(T)));
+  return static_cast<T*>(ZeroedMemgetBlock(sizeof(T)));
 }
 
 // MEMFREE of the block; false when the common services report a failure.

@@ -35,7 +35,7 @@ Outcome BuildStream(SmfmtRequest& request) {
     return measured;
   }
   request.len = static_cast<int32_t>(total);
-  auto* stream = static_cast<uint8_t*>(ZeroedBlock(total));
+  auto* stream = static_cast<uint8_t*>(ZeroedMemgetBlock(total));
   if (stream == nullptr) return Outcome::kMemory;
   request.buf = stream;
 

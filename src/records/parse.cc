@@ -115,7 +115,7 @@ Outcome ParseStream(SmfmtRequest& request) {
     }
     const uint16_t data_length = static_cast<uint16_t>(header.record_length - 4);
     if (data_length != 0 && record != &left_out) {
-      record->data = static_cast<uint8_t*>(ZeroedBlock(data_length));
+      record->data = static_cast<uint8_t*>(ZeroedMemgetBlock(data_length));
       if (record->data == nullptr) return Outcome::kMemory;
       std::memcpy(record->data, at + 4, data_length);
     }

@@ -78,7 +78,7 @@ int32_t TimerAdd(const TimerRequest* request) {
   InsertTimerCB(cb, now);
   // During a callback the thread rescans the list when the callback returns.
   if (timers.thread_in_callback == 0) {
-    if (platform::AutoResetEvent* event = frame::State().timer_sem()) event->Set();
+    if (platform::AutoResetEvent* event = Timers().timer_sem()) event->Set();
   }
   return QXTIMER_OK;
 }

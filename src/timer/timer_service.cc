@@ -32,28 +32,26 @@ void FreeAllTimers() {
 // The event lives in a heap block: no block or no event leaves
 // time_signal_rc at -1.
 void CreateWakeupEvent() {
-  frame::LibraryState& state = frame::State();
   void* block = frame::HeapAlloc(sizeof(AutoResetEvent));
   AutoResetEvent* event = block != nullptr ? new (block) AutoResetEvent : nullptr;
   if (event == nullptr || !event->ok()) {
     if (event != nullptr) event->~AutoResetEvent();
     frame::HeapFree(block);
-    state.qxtimer_sems.event = nullptr;
-    state.time_signal_rc = -1;
+    Timers().qxtimer_sems.event = nullptr;
+    Timers().time_signal_rc = -1;
     return;
   }
-  state.qxtimer_sems.event = event;
-  state.qxtimer_sems.wait_timeout = frame::kNoTimeout;
-  state.time_signal_rc = 0;
+  Timers().qxtimer_sems.event = event;
+  Timers().qxtimer_sems.wait_timeout = kNoTimeout;
+  Timers().time_signal_rc = 0;
   event->Reset();
 }
 
 int StartTimerService() {
-  frame::LibraryState& state = frame::State();
-  if (state.time_signal_rc != 0) {
+  if (Timers().time_signal_rc != 0) {
     trace::LogOwnError(kSiteNoWakeupEvent, 2, "QRX0002E",
                        trace::OwnText("%d = TimeSignalCreate(qxtimer_sem)",
-                                      static_cast<int>(state.time_signal_rc)));
+                                      static_cast<int>(Timers().time_signal_rc)));
     return -1;
   }
   TimerState& timers = Timers();
@@ -74,7 +72,6 @@ int StartTimerService() {
 }
 
 void StopTimerService() {
-  frame::LibraryState& state = frame::State();
   TimerState& timers = Timers();
   if (TimerThreadControl* control = timers.thread) {
     timers.thread = nullptr;
@@ -82,17 +79,17 @@ void StopTimerService() {
     if (control->thread.IsCurrent()) {
       control->orphaned = true;
     } else {
-      if (AutoResetEvent* event = state.timer_sem()) event->Set();
+      if (AutoResetEvent* event = Timers().timer_sem()) event->Set();
       control->thread.Join();
       delete control;
     }
   }
   FreeAllTimers();
   timers.thread_in_callback = 0;
-  if (AutoResetEvent* event = state.timer_sem()) {
+  if (AutoResetEvent* event = Timers().timer_sem()) {
     event->~AutoResetEvent();
     frame::HeapFree(event);
-    state.qxtimer_sems.event = nullptr;
+    Timers().qxtimer_sems.event = nullptr;
   }
 }
 

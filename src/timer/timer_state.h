@@ -5,11 +5,15 @@
 
 #include <cstdint>
 
+#include "orvesvc.h"
+#include "platform/platform.h"
 #include "timer/timer_list.h"
 
 namespace libdevavu::timer {
 
 struct TimerThreadControl;
+
+inline constexpr uint32_t kNoTimeout = 0xFFFFFFFFu;
 
 struct TimerState {
   TimerList list{};
@@ -18,6 +22,14 @@ struct TimerState {
   uint16_t thread_in_callback = 0;
   uint32_t callback_scan_time = 0;
   TimerThreadControl* thread = nullptr;  // null while no timer thread runs
+
+  // The timer thread's signal block: its wake-up event (an
+  // AutoResetEvent, see timer_sem()) and how long its next wait lasts.
+  OrvTimerSignals qxtimer_sems{};
+  int32_t time_signal_rc = 0;
+  platform::AutoResetEvent* timer_sem() const {
+    return static_cast<platform::AutoResetEvent*>(qxtimer_sems.event);
+  }
 };
 
 TimerState& Timers();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "frame/common_services.h"
 #include "frame/library_state.h"
 #include "orvesvc.h"
 #include "timer/timer_clock.h"
@@ -26,16 +27,13 @@ constexpr uint32_t kSiteEntryNotFound = 0x21202;
 // Resolves the callback by library and entry-point name: true when found,
 // false after the error record.
 bool ResolveCallback(TimerCB* cb) {
-  char work[100];
-  void* module = nullptr;
-  if ((MSWLoadDLL(work, sizeof work, cb->dll_name, &module) & 0xFFFF) != 0) {
+  const frame::ModuleEntry found = frame::LoadModuleEntry(cb->dll_name, cb->entry_name);
+  cb->callback = reinterpret_cast<QxTimerCallback>(found.address);
+  if (found.failure == frame::ModuleEntry::kModule) {
     trace::LogOwnError(kSiteModuleNotLoaded, 3, "QRX0003E", nullptr);
     return false;
   }
-  void* address = nullptr;
-  const uint32_t rc = MSWGetDLLEntryPointAddr(module, cb->entry_name, &address);
-  cb->callback = reinterpret_cast<QxTimerCallback>(address);
-  if ((rc & 0xFFFF) != 0 || cb->callback == nullptr) {
+  if (found.failure == frame::ModuleEntry::kEntry) {
     trace::LogOwnError(kSiteEntryNotFound, 3, "QRX0003E", nullptr);
     return false;
   }
@@ -47,10 +45,9 @@ TimerCB* After(TimerCB* prev) { return prev != nullptr ? prev->next : Timers().l
 // Asks the common services to end the next wait when cb falls due.
 void ArmWakeup(TimerCB* cb, uint32_t now, uint32_t elapsed) {
   TimerState& timers = Timers();
-  frame::LibraryState& state = frame::State();
   const uint32_t new_delta = cb->interval - elapsed;
   const int32_t rc =
-      StartAsyncTimer(new_delta, &state.qxtimer_sems, timers.timerserv_timer_handle);
+      StartAsyncTimer(new_delta, &Timers().qxtimer_sems, timers.timerserv_timer_handle);
   timers.next_timer_wakeup_time = now + new_delta;
   if (!OwnTraceOn()) return;
   uint32_t handle_low;
@@ -60,7 +57,7 @@ void ArmWakeup(TimerCB* cb, uint32_t now, uint32_t elapsed) {
            OwnText("TimerThrd: Restarted timer - rc = %d, qxtimer_sems.timer_sem = %s, "
                    "timerserv_timer_handle = %u, corr = %s, retry_count = %d, "
                    "next_timer_wakeup_time = %lx, new_delta = %lu\n",
-                   static_cast<int>(rc), Address(&state.qxtimer_sems).text, handle_low,
+                   static_cast<int>(rc), Address(&Timers().qxtimer_sems).text, handle_low,
                    Address(cb->corr).text, static_cast<int>(cb->retry_count),
                    static_cast<unsigned long>(timers.next_timer_wakeup_time),
                    static_cast<unsigned long>(new_delta)));
@@ -74,7 +71,7 @@ bool ScanTimers(TimerThreadControl* control) {
   TimerState& timers = Timers();
   platform::RecursiveLock& lock = *state.lib_lock;
   lock.Enter();
-  if (platform::AutoResetEvent* event = state.timer_sem()) event->Reset();
+  if (platform::AutoResetEvent* event = Timers().timer_sem()) event->Reset();
   // One reading serves the whole scan, however long its callbacks take.
   const uint32_t now = ReadTimerClock();
   if (OwnTraceOn()) {
@@ -141,8 +138,8 @@ void TimerThrd(void* arg) {
   // before every wait, so a signal swallowed by a scan's reset cannot leave
   // the thread waiting for ever.
   while (!control->stop.load()) {
-    state.timer_sem()->Wait(state.qxtimer_sems.wait_timeout);
-    state.qxtimer_sems.wait_timeout = frame::kNoTimeout;
+    Timers().timer_sem()->Wait(Timers().qxtimer_sems.wait_timeout);
+    Timers().qxtimer_sems.wait_timeout = kNoTimeout;
     if (control->stop.load() || !ScanTimers(control)) break;
   }
   if (control->orphaned.load()) delete control;

@@ -7,13 +7,13 @@
 #include "devavu.h"
 #include "frame/common_services.h"
 #include "frame/library_state.h"
+#include "messages/marker.h"
+#include "trace/own_log.h"
 
 namespace {
 
-constexpr char kOwnName[] = "ORVESVC";
-constexpr uint32_t kWorkSize = 100;
-
-bool Failed(uint32_t code) { return (code & 0xFFFF) != 0; }
+using libdevavu::frame::kOwnComponentName;
+using libdevavu::frame::ModuleEntry;
 
 // Shows message 352 or 353 of component 5 with the failure code and the name
 // that failed, and gives the text back.
@@ -23,26 +23,22 @@ void ShowAttachFailure(uint32_t message, uint32_t id_no, uint32_t code, const ch
   char* text = getmsg(5, message, 2, reinterpret_cast<DvWord>(code_text),
                       reinterpret_cast<DvWord>(name));
   DisplayMsg(text, 0, id_no, 'E');
-  if (text != nullptr && text[-1] == 1) {
-    std::atomic_ref<char>(text[-1]).store(0, std::memory_order_release);
-  }
+  libdevavu::messages::ReleaseText(text);
 }
 
 // Loads the entry's module, resolves its entry point into the anchor and
 // registers name with it: 0, -1, or the trace library's own answer.
 int32_t AttachAnchor(const char* name, TraceEntry* entry, TraceAnchor* anchor) {
-  char work[kWorkSize];
-  const uint32_t loaded = MSWLoadDLL(work, kWorkSize, entry->module_name, &entry->module_handle);
-  if (Failed(loaded)) {
-    ShowAttachFailure(0xCFFF0160, 352, loaded, entry->module_name);
+  const ModuleEntry found =
+      libdevavu::frame::LoadModuleEntry(entry->module_name, entry->entry_name);
+  entry->module_handle = found.module;
+  anchor->log_entry = reinterpret_cast<LogFacilitiesEntry>(found.address);
+  if (found.failure == ModuleEntry::kModule) {
+    ShowAttachFailure(0xCFFF0160, 352, found.code, entry->module_name);
     return -1;
   }
-  void* address = nullptr;
-  const uint32_t resolved =
-      MSWGetDLLEntryPointAddr(entry->module_handle, entry->entry_name, &address);
-  anchor->log_entry = reinterpret_cast<LogFacilitiesEntry>(address);
-  if (Failed(resolved) || anchor->log_entry == nullptr) {
-    ShowAttachFailure(0xCFFF0161, 353, resolved, entry->entry_name);
+  if (found.failure == ModuleEntry::kEntry) {
+    ShowAttachFailure(0xCFFF0161, 353, found.code, entry->entry_name);
     return -1;
   }
 
@@ -57,23 +53,23 @@ int32_t AttachAnchor(const char* name, TraceEntry* entry, TraceAnchor* anchor) {
 }
 
 int32_t AttachOwnAnchor() {
-  auto& state = libdevavu::frame::State();
+  libdevavu::trace::OwnTrace& state = libdevavu::trace::Own();
   TraceAnchor& own = state.own_anchor;
   own = TraceAnchor{};
   state.own_trace_entry = TraceEntry{};
-  own.component_name = kOwnName;
+  own.component_name = kOwnComponentName;
   own.trace_flags = &own.local_flags;
-  state.own_attach_state = libdevavu::frame::kOwnAttached;
+  state.own_attach_state = libdevavu::trace::kOwnAttached;
 
   const int32_t entry_rc = ProcessCFNFileTraceEntry(&state.own_trace_entry);
   if (entry_rc != 0) {
-    state.own_attach_state = libdevavu::frame::kOwnFailed;
+    state.own_attach_state = libdevavu::trace::kOwnFailed;
     return entry_rc;
   }
-  const int32_t attached = AttachAnchor(kOwnName, &state.own_trace_entry, &own);
+  const int32_t attached = AttachAnchor(kOwnComponentName, &state.own_trace_entry, &own);
   SetTraceHdrs(&own);
   if (attached != 0) {
-    state.own_attach_state = libdevavu::frame::kOwnFailed;
+    state.own_attach_state = libdevavu::trace::kOwnFailed;
     return -1;
   }
   return 0;
@@ -96,11 +92,11 @@ extern "C" {
 DEVAVU_API int32_t GetTraceErrLogAddressability(const char* name, TraceEntry* entry,
                                                 TraceAnchor* anchor) {
   if (name == nullptr || entry == nullptr || anchor == nullptr) return -1;
-  switch (libdevavu::frame::State().own_attach_state.load()) {
-    case libdevavu::frame::kOwnNotTried:
+  switch (libdevavu::trace::Own().own_attach_state.load()) {
+    case libdevavu::trace::kOwnNotTried:
       if (const int32_t rc = AttachOwnAnchorLocked(); rc != 0) return rc;
       break;
-    case libdevavu::frame::kOwnFailed:
+    case libdevavu::trace::kOwnFailed:
       return -1;
     default:
       break;

@@ -3,6 +3,7 @@
 #ifndef DEVAVU_TRACE_OWN_LOG_H_
 #define DEVAVU_TRACE_OWN_LOG_H_
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -10,12 +11,28 @@
 
 namespace libdevavu::trace {
 
+// Values of own_attach_state.
+enum OwnAttachState : uint8_t { kOwnNotTried = 0, kOwnAttached = 1, kOwnFailed = 2 };
+
+// The library's own attachment to the trace library.
+struct OwnTrace {
+  OwnTrace() { own_anchor.trace_flags = &own_anchor.local_flags; }  // off until attached
+
+  TraceAnchor own_anchor{};
+  TraceEntry own_trace_entry{};
+  std::atomic<uint8_t> own_attach_state{kOwnNotTried};
+
+  // Where the library formats its own trace and error texts, under lib_lock.
+  char trace_text_buffer[256] = {};
+};
+OwnTrace& Own();
+
 // True when the own anchor's flags byte has bit 0x40 set; tested afresh at
 // every trace point.
 bool OwnTraceOn();
 
 // Formats into trace_text_buffer and returns it. The caller holds lib_lock.
-const char* OwnText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+const char* OwnText(const char* format, ...) DVU_PRINTF(1, 2);
 
 // A trace record through the own anchor with one of its labels, when its
 // tracing is on.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -91,6 +92,25 @@ TEST(Modules, AModuleThatDoesNotLoadGivesTheLoadersReason) {
   unsetenv("QRX_MODULE_PATH");
   std::remove(file.c_str());
   rmdir(dir);
+}
+
+// The loader reads an empty run path entry as the current directory: a
+// library planted there must not be taken for a module of the product.
+TEST(Modules, TheCurrentDirectoryIsSearchedOnlyWhenTheModulePathNamesIt) {
+  char dir[] = "/tmp/orvesvc-planted-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::filesystem::path planted = std::filesystem::path(dir) / "libplanted.so";
+  std::filesystem::copy_file(LIBRARY_DIR "/libvirarudi.so", planted);
+  const std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  char work[200] = {};
+  void* handle = nullptr;
+  EXPECT_EQ(MSWLoadDLL(work, sizeof work, "PLANTED", &handle), ORV_MODULE_NOT_FOUND) << work;
+  setenv("QRX_MODULE_PATH", ".", 1);
+  EXPECT_EQ(MSWLoadDLL(work, sizeof work, "PLANTED", &handle), 0u) << work;
+  unsetenv("QRX_MODULE_PATH");
+  std::filesystem::current_path(was);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

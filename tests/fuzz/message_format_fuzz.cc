@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/message_format.h"
+#include "formats/message_format.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   auto out = std::make_unique<char[]>(out_size + 1);
   out[out_size] = '\x5A';
-  const auto outcome = libdevavu::platform::FormatMessageInserts(
+  const auto outcome = libdevavu::formats::FormatMessageInserts(
       text, count == 0 ? nullptr : inserts.get(), count, out.get(), out_size);
   if (out[out_size] != '\x5A') __builtin_trap();
   if (out_size == 0) {

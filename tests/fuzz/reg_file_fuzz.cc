@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/reg_file.h"
+#include "formats/reg_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view content(reinterpret_cast<const char*>(data), size);
-  const auto contents = libdevavu::platform::ParseRegFile(content);
+  const auto contents = libdevavu::formats::ParseRegFile(content);
   if (contents.local_machine == nullptr) {
     // A UTF-16 line break holds a '\n' byte too, so this bounds both forms.
     size_t lines = 1;
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
   }
-  const libdevavu::platform::RegNode& root = *contents.local_machine;
+  const libdevavu::formats::RegNode& root = *contents.local_machine;
   for (const auto& value : root.values()) {
     if (root.FindValue(value.name) != &value) __builtin_trap();
   }

@@ -18,6 +18,16 @@ for f in bin/qrx lib/libdevavu.so lib/liborvesvc.so lib/libvirarudi.so lib/libkr
   [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 
+echo "--- run paths of the installed binaries: no empty entry (the current directory)"
+for f in "$prefix"/bin/* "$prefix"/lib/*.so; do
+  if readelf -d "$f" | grep -E 'R(UN)?PATH' | grep -qE '\[:|::|:\]|\[\]'; then
+    echo "empty run path entry: $f"; readelf -d "$f" | grep -E 'R(UN)?PATH'; exit 1
+  fi
+done
+if pkg-config --libs "$prefix/lib/pkgconfig/devavu.pc" | grep -q rpath; then
+  echo "devavu.pc hands its users a run path"; exit 1
+fi
+
 echo "--- hello, built with CMake"
 cmake -S "$source/examples/hello" -B "$work/hello-cmake" -DCMAKE_PREFIX_PATH="$prefix" \
   > "$work/hello-cmake.log" 2>&1 || { cat "$work/hello-cmake.log"; exit 1; }
@@ -33,9 +43,10 @@ export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 mkdir -p "$work/hello-pc"
 cc -std=c99 -Wall -Wextra -Werror -shared -fPIC -o "$work/hello-pc/libhello.so" \
   "$source/examples/hello/hello_component.c" $(pkg-config --cflags --libs devavu)
-cc -std=c99 -D_POSIX_C_SOURCE=200809L -Wall -Wextra -Werror -o "$work/hello-pc/hello_main" \
+cc -std=c11 -Wall -Wextra -Werror -o "$work/hello-pc/hello_main" \
   "$source/examples/hello/hello.c" -I"$source/examples/hello" \
-  -L"$work/hello-pc" -Wl,-rpath,"$work/hello-pc" -lhello $(pkg-config --cflags --libs devavu)
+  -L"$work/hello-pc" -Wl,-rpath,"$work/hello-pc:$prefix/lib" -lhello \
+  $(pkg-config --cflags --libs devavu)
 env -i PATH=/usr/bin:/bin QRXTRACEFILE="$work/trace-pc.log" "$work/hello-pc/hello_main" |
   tee "$work/hello-pc.out"
 grep -q 'HelloTick(corr=1, final=1)' "$work/hello-pc.out"

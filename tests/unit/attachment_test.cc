@@ -2,6 +2,7 @@
 
 #include "frame/library_state.h"
 #include "library_test.h"
+#include "trace/own_log.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ TEST_F(AttachmentTest, FirstAttachRegistersTheLibraryFirst) {
   EXPECT_NE(anchor_.trace_flags, &anchor_.local_flags);
   EXPECT_EQ(*anchor_.trace_flags, QX_TRACE_ON);
 
-  const TraceAnchor& own = State().own_anchor;
+  const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
   EXPECT_STREQ(own.component_name, "ORVESVC");
   EXPECT_STREQ(own.func_call_label, "FUNC CALL");
   EXPECT_NE(own.log_entry, nullptr);
@@ -50,7 +51,7 @@ TEST_F(AttachmentTest, ReplyWithoutFlagsKeepsTracingOff) {
   EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
   EXPECT_EQ(anchor_.error_id_base, 0x00500000u);
   EXPECT_EQ(anchor_.attach_word, 42u);
-  const TraceAnchor& own = State().own_anchor;
+  const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
   EXPECT_EQ(own.trace_flags, &own.local_flags);
   EXPECT_EQ(own.error_id_base, 0x00500000u);
   DetachAndTerm();

@@ -4,6 +4,7 @@
 #include "frame/library_state.h"
 #include "messages/catalogue.h"
 #include "messages_test.h"
+#include "trace/own_log.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST_F(DisplayMsgTest, MissingTraceLibraryShowsMessage352AndGivesTheTextBack) {
   const auto boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u) << "one box, for the library's own attachment";
   EXPECT_EQ(boxes[0].second, "QRX0352E Trace library VIRARUDI not loaded (code 126).");
-  const auto* pool = libdevavu::frame::State().msg_pool_head[5];
+  const auto* pool = libdevavu::messages::Tables().msg_pool_head[5];
   ASSERT_NE(pool, nullptr);
   EXPECT_EQ(pool->buffer[0], 0) << "the text went back to the pool";
   UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
@@ -69,8 +70,8 @@ TEST_F(DisplayMsgTest, MissingEntryPointShowsMessage353WithTheCodeOfItsLow16Bits
   EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].second, "QRX0353E Entry point _LOGFACILITIESEP@8 not found (code 127).");
-  EXPECT_EQ(libdevavu::frame::State().own_attach_state.load(), libdevavu::frame::kOwnFailed);
-  EXPECT_STREQ(libdevavu::frame::State().own_anchor.error_label, "***ERROR***")
+  EXPECT_EQ(libdevavu::trace::Own().own_attach_state.load(), libdevavu::trace::kOwnFailed);
+  EXPECT_STREQ(libdevavu::trace::Own().own_anchor.error_label, "***ERROR***")
       << "the labels are filled whatever the attachment gave";
   UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
 }

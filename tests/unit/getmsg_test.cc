@@ -67,7 +67,7 @@ TEST_F(GetmsgTest, ReadFailureGivesTheFallbackAndFreesTheBuffer) {
   }
   char* text = getmsg(5, 0xCFFF0160, 0);
   EXPECT_NE(std::string(text), kFallback);
-  EXPECT_EQ(libdevavu::frame::State().msg_pool_head[5]->next, nullptr)
+  EXPECT_EQ(libdevavu::messages::Tables().msg_pool_head[5]->next, nullptr)
       << "the failed requests gave their buffer back";
   Release(text);
 }
@@ -93,9 +93,9 @@ TEST_F(GetmsgTest, PoolBuffersAreReusedOnceTheMarkerIsCleared) {
   char* third = getmsg(5, 0xCFFF0160, 0);
   EXPECT_EQ(third, first);
   getmsg(5, 0xCFFF0160, 0);
-  EXPECT_EQ(libdevavu::frame::State().msg_pool_tail[5]->next, nullptr);
+  EXPECT_EQ(libdevavu::messages::Tables().msg_pool_tail[5]->next, nullptr);
   int nodes = 0;
-  for (auto* n = libdevavu::frame::State().msg_pool_head[5]; n != nullptr; n = n->next) ++nodes;
+  for (auto* n = libdevavu::messages::Tables().msg_pool_head[5]; n != nullptr; n = n->next) ++nodes;
   EXPECT_EQ(nodes, 3) << "held texts grow the pool by one each";
 }
 

@@ -7,6 +7,8 @@
 #include "frame/heap.h"
 #include "frame/library_state.h"
 #include "library_test.h"
+#include "messages/catalogue.h"
+#include "timer/timer_state.h"
 
 namespace {
 
@@ -38,9 +40,9 @@ TEST_F(LifecycleTest, ReadyLibraryAnswersItsRequests) {
   EXPECT_EQ(devavu(7, buf.data()), 9);
   EXPECT_EQ(devavu(255, buf.data()), 0);
   EXPECT_EQ(buf[0], 1) << "untouched";
-  auto* tables = State().msg_components;
+  auto* tables = libdevavu::messages::Tables().msg_components;
   EXPECT_EQ(devavu_init(), 0);
-  EXPECT_EQ(State().msg_components, tables) << "a second init changes nothing";
+  EXPECT_EQ(libdevavu::messages::Tables().msg_components, tables) << "a second init changes nothing";
 }
 
 TEST_F(LifecycleTest, EachTableAllocationFailureFailsTheStart) {
@@ -65,7 +67,7 @@ TEST_F(LifecycleTest, MissingWakeupEventIsReportedByInit2) {
     HeapFault fault(1);
     ASSERT_EQ(devavu_init(), 0) << "the event's failure waits for devavu_init2";
   }
-  EXPECT_EQ(State().time_signal_rc, -1);
+  EXPECT_EQ(libdevavu::timer::Timers().time_signal_rc, -1);
   ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
   InitAnchor(anchor_, "APP");
   ASSERT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
@@ -117,12 +119,12 @@ TEST_F(LifecycleTest, TermMakesTheLibraryUnusableAndInitStartsAgain) {
   uint8_t buf[4] = {};
   EXPECT_EQ(devavu(0, buf), -10);
   EXPECT_EQ(devavu_init2(0), -10);
-  EXPECT_EQ(State().msg_components, nullptr);
+  EXPECT_EQ(libdevavu::messages::Tables().msg_components, nullptr);
   EXPECT_EQ(fakes::LiveBlocks(), 0u) << "the own trace entry's names are released";
 
   ASSERT_EQ(devavu_init(), 0);
   EXPECT_EQ(devavu(0, buf), 0);
-  EXPECT_NE(State().msg_components, nullptr);
+  EXPECT_NE(libdevavu::messages::Tables().msg_components, nullptr);
   ASSERT_EQ(devavu_init2(0), 0);
 }
 

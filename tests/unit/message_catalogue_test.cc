@@ -1,20 +1,12 @@
 // Which catalogue file a message library's texts are read from.
 #include <gtest/gtest.h>
 
-#include "platform/message_catalogue.h"
+#include "platform/posix/catalogue_search.h"
 
 namespace {
 
 using libdevavu::platform::CatalogueCandidates;
-using libdevavu::platform::CatalogueName;
 using libdevavu::platform::MessageLocale;
-
-TEST(CatalogueName, MessageLibraryNamesLoseTheirDllSuffix) {
-  EXPECT_EQ(CatalogueName("qrxmsg.dll"), "qrxmsg");
-  EXPECT_EQ(CatalogueName("QRXTRC.DLL"), "qrxtrc");
-  EXPECT_EQ(CatalogueName("qrxmsg"), "qrxmsg");
-  EXPECT_EQ(CatalogueName(".dll"), ".dll");
-}
 
 TEST(MessageLocale, FirstOfLcAllLcMessagesAndLangThatIsSet) {
   EXPECT_EQ(MessageLocale("fr_FR", "de_DE", "it_IT"), "fr_FR");

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_format.h"
+#include "formats/message_format.h"
 
 namespace {
 
-using libdevavu::platform::FormatMessageInserts;
-using libdevavu::platform::FormatOutcome;
+using libdevavu::formats::FormatMessageInserts;
+using libdevavu::formats::FormatOutcome;
 
 uintptr_t Str(const char* s) { return reinterpret_cast<uintptr_t>(s); }
 

@@ -45,7 +45,7 @@ void GiveBack(uint32_t comp, char* text) {
 
 int PoolSize(uint32_t comp) {
   int n = 0;
-  for (auto* node = libdevavu::frame::State().msg_pool_head[comp]; node != nullptr;
+  for (auto* node = libdevavu::messages::Tables().msg_pool_head[comp]; node != nullptr;
        node = node->next) {
     ++n;
   }

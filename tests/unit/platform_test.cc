@@ -4,23 +4,23 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/module_names.h"
+#include "formats/module_names.h"
 #include "platform/platform.h"
 
 namespace {
 
 using libdevavu::platform::AutoResetEvent;
 
-TEST(ModuleNames, ProductNamesMapToFilesAndStdcallDecorationIsStripped) {
-  const std::pair<const char*, const char*> files[] = {
-      {"VIRARUDI", "libvirarudi.so"}, {"Router.DLL", "librouter.so"},
-      {".dll", "lib.dll.so"},         {"my.dllx", "libmy.dllx.so"}};
-  for (auto [name, file] : files) EXPECT_EQ(libdevavu::platform::ModuleFileName(name), file);
+TEST(ModuleNames, ProductNamesLoseCaseAndDllSuffixAndStdcallDecorationIsStripped) {
+  const std::pair<const char*, const char*> names[] = {
+      {"VIRARUDI", "virarudi"}, {"router.dll", "router"}, {"QRXTRC.DLL", "qrxtrc"},
+      {".dll", ".dll"},         {"my.dllx", "my.dllx"}};
+  for (auto [name, base] : names) EXPECT_EQ(libdevavu::formats::ModuleBaseName(name), base);
   const std::pair<const char*, const char*> entries[] = {
       {"_LOGFACILITIESEP@8", "LOGFACILITIESEP"}, {"OnTimer@8", "OnTimer"},
       {"_private", "_private"}, {"odd@", "odd@"}, {"a@b8", "a@b8"}};
   for (auto [name, bare] : entries) {
-    EXPECT_EQ(libdevavu::platform::UndecoratedEntryName(name), bare);
+    EXPECT_EQ(libdevavu::formats::UndecoratedEntryName(name), bare);
   }
 }
 

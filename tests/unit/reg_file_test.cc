@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/reg_file.h"
+#include "formats/reg_file.h"
 #include "platform/registry.h"
 
 namespace {
 
-using libdevavu::platform::ParseRegFile;
-using libdevavu::platform::RegFileContents;
-using libdevavu::platform::RegNode;
-using libdevavu::platform::RegValue;
+using libdevavu::formats::ParseRegFile;
+using libdevavu::formats::RegFileContents;
+using libdevavu::formats::RegNode;
+using libdevavu::formats::RegValue;
 
 constexpr char kHeader4[] = "REGEDIT4\r\n";
 constexpr char kConfigurations[] = "SOFTWARE\\Veltara\\Quorix\\V100\\Configurations";

@@ -233,7 +233,7 @@ TEST_F(TimerTest, WakeupIsArmedForTheRestOfTheInterval) {
   Scan();
   EXPECT_EQ(fakes::Services().async_delays, (std::vector<uint32_t>{1970}));
   EXPECT_EQ(Timers().next_timer_wakeup_time, now_ + 1970);
-  EXPECT_EQ(libdevavu::frame::State().qxtimer_sems.wait_timeout, 1970u);
+  EXPECT_EQ(libdevavu::timer::Timers().qxtimer_sems.wait_timeout, 1970u);
 }
 
 TEST_F(TimerTest, UnloadableCallbackIsLoggedAndLaterTimersStillFire) {
@@ -262,7 +262,7 @@ TEST_F(TimerTest, RequestsFromACallback) {
   Add(7, 1000, 0, "AddAnother");
   now_ += 1000;
   const uint32_t scan_time = now_;
-  auto* event = libdevavu::frame::State().timer_sem();
+  auto* event = libdevavu::timer::Timers().timer_sem();
   event->Reset();
   Scan();
   EXPECT_EQ(remove_result_, QXTIMER_RUNNING);

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "commands.h"
+#include "platform/process.h"
 #include "sample_demo.h"
 
 namespace qrx {
@@ -14,11 +16,14 @@ namespace qrx {
 namespace {
 
 namespace fs = std::filesystem;
+using libdevavu::platform::SetEnvironmentValue;
 
 // Sets a variable unless the user has chosen a value.
-void Default(const char* name, const std::string& value) { setenv(name, value.c_str(), 0); }
+void Default(const char* name, const std::string& value) {
+  SetEnvironmentValue(name, value.c_str(), false);
+}
 
-fs::path ProgramDirectory() { return fs::read_symlink("/proc/self/exe").parent_path(); }
+fs::path ProgramDirectory() { return fs::path(libdevavu::platform::ProgramPath()).parent_path(); }
 
 // The trace file: the user's QRXTRACEFILE, or a fresh one in the temporary
 // directory. Set before the first attach, which opens it.
@@ -30,29 +35,40 @@ std::string PrepareTraceFile() {
   fs::create_directories(dir);
   const fs::path file = dir / "trace.log";
   fs::remove(file);
-  setenv("QRXTRACEFILE", file.c_str(), 1);
+  SetEnvironmentValue("QRXTRACEFILE", file.string().c_str());
   return file.string();
 }
 
 // The German text comes from a second qrx: the language is chosen when the
 // catalogues are first opened.
 int ShowGermanMessage() {
-  const std::string command = "env -u LC_ALL -u LC_MESSAGES LANG=de_DE.UTF-8 '" +
-                              fs::read_symlink("/proc/self/exe").string() +
-                              "' msg 5 0xCFFF0160 126 VIRARUDI";
   std::printf("    the same message under LANG=de_DE.UTF-8 (qrx msg):\n      ");
   std::fflush(stdout);
-  return std::system(command.c_str()) == 0 ? 0 : -1;
+  // The child takes the language from the environment; this process keeps
+  // its own.
+  struct Saved {
+    const char* name;
+    std::optional<std::string> value;
+  } saved[] = {{"LC_ALL", {}}, {"LC_MESSAGES", {}}, {"LANG", {}}};
+  for (Saved& v : saved) {
+    if (const char* now = std::getenv(v.name)) v.value = now;
+    SetEnvironmentValue(v.name, nullptr);
+  }
+  SetEnvironmentValue("LANG", "de_DE.UTF-8");
+  const int rc = libdevavu::platform::RunProgram(libdevavu::platform::ProgramPath(),
+                                                 {"msg", "5", "0xCFFF0160", "126", "VIRARUDI"});
+  for (const Saved& v : saved) SetEnvironmentValue(v.name, v.value ? v.value->c_str() : nullptr);
+  return rc == 0 ? 0 : -1;
 }
 
 int ConfigFromRegistry() {
-  setenv("QRXRUN", "TRUE", 1);
+  SetEnvironmentValue("QRXRUN", "TRUE");
   std::printf("    QRXRUN=TRUE, QRX_REGISTRY=%s\n", std::getenv("QRX_REGISTRY"));
   return SampleDemoConfig();
 }
 
 int ConfigFromApi() {
-  unsetenv("QRXRUN");
+  SetEnvironmentValue("QRXRUN", nullptr);
   std::printf("    QRXRUN unset: the configuration API, %s/%s.cfn\n", std::getenv("QRXCFNDIR"),
               std::getenv("QRXCONFIG"));
   return SampleDemoConfig();

@@ -17,14 +17,6 @@ int HexValue(char c) {
   return -1;
 }
 
-// A message around a piece of the line, built by appending: gcc 12 warns
-// wrongly about "literal" + std::string at -O3.
-std::string Message(std::string_view before, std::string_view piece, std::string_view after) {
-  std::string text;
-  text.append(before).append(piece).append(after);
-  return text;
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 // One line, read item by item.
@@ -92,7 +84,7 @@ class LineReader {
         return true;
       }
       default:
-        *why = Message("unknown escape \\", std::string_view(&c, 1), "");
+        *why = std::string("unknown escape \\") + c;
         return false;
     }
   }
@@ -109,8 +101,7 @@ bool ReadByteNumber(std::string_view word, const char* what, uint8_t* out, std::
       std::from_chars(digits.data(), digits.data() + digits.size(), value, hex ? 16 : 10);
   if (digits.empty() || status != std::errc{} || end != digits.data() + digits.size() ||
       value > 255) {
-    *why = Message(what, " '", "");
-    why->append(word).append("' is not a number from 0 to 255");
+    *why = std::string(what) + " '" + std::string(word) + "' is not a number from 0 to 255";
     return false;
   }
   *out = static_cast<uint8_t>(value);
@@ -119,14 +110,14 @@ bool ReadByteNumber(std::string_view word, const char* what, uint8_t* out, std::
 
 bool ReadHex(std::string_view word, std::vector<uint8_t>& out, std::string* why) {
   if (word.size() % 2 != 0) {
-    *why = Message("odd number of hex digits in '", word, "'");
+    *why = "odd number of hex digits in '" + std::string(word) + "'";
     return false;
   }
   for (size_t i = 0; i < word.size(); i += 2) {
     const int high = HexValue(word[i]);
     const int low = HexValue(word[i + 1]);
     if (high < 0 || low < 0) {
-      *why = Message("'", word, "' is neither hex digits nor a \"text\"");
+      *why = "'" + std::string(word) + "' is neither hex digits nor a \"text\"";
       return false;
     }
     out.push_back(static_cast<uint8_t>(high << 4 | low));

@@ -29,14 +29,12 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
-#  if defined(KRTCAPI_BUILDING)
-#    define KRTCAPI_API __declspec(dllexport)
-#  else
-#    define KRTCAPI_API __declspec(dllimport)
-#  endif
+#include "devavu_compiler.h"
+
+#if defined(KRTCAPI_BUILDING)
+#  define KRTCAPI_API DVU_EXPORT
 #else
-#  define KRTCAPI_API __attribute__((visibility("default")))
+#  define KRTCAPI_API DVU_IMPORT
 #endif
 
 #ifdef __cplusplus

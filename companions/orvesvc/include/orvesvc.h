@@ -9,14 +9,12 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
-#  if defined(ORVESVC_BUILDING)
-#    define ORVESVC_API __declspec(dllexport)
-#  else
-#    define ORVESVC_API __declspec(dllimport)
-#  endif
+#include "devavu_compiler.h"
+
+#if defined(ORVESVC_BUILDING)
+#  define ORVESVC_API DVU_EXPORT
 #else
-#  define ORVESVC_API __attribute__((visibility("default")))
+#  define ORVESVC_API DVU_IMPORT
 #endif
 
 #ifdef __cplusplus

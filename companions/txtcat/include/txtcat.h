@@ -8,14 +8,12 @@
 
 #include <stdint.h>
 
-#if defined(_WIN32)
-#  if defined(TXTCAT_BUILDING)
-#    define TXTCAT_API __declspec(dllexport)
-#  else
-#    define TXTCAT_API __declspec(dllimport)
-#  endif
+#include "devavu_compiler.h"
+
+#if defined(TXTCAT_BUILDING)
+#  define TXTCAT_API DVU_EXPORT
 #else
-#  define TXTCAT_API __attribute__((visibility("default")))
+#  define TXTCAT_API DVU_IMPORT
 #endif
 
 #ifdef __cplusplus

@@ -44,16 +44,14 @@
 
 #include <stdint.h>
 
+#include "devavu_compiler.h"
+
 #include "devavu.h"
 
-#if defined(_WIN32)
-#  if defined(VIRARUDI_BUILDING)
-#    define VIRARUDI_API __declspec(dllexport)
-#  else
-#    define VIRARUDI_API __declspec(dllimport)
-#  endif
+#if defined(VIRARUDI_BUILDING)
+#  define VIRARUDI_API DVU_EXPORT
 #else
-#  define VIRARUDI_API __attribute__((visibility("default")))
+#  define VIRARUDI_API DVU_IMPORT
 #endif
 
 #ifdef __cplusplus

@@ -26,7 +26,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
 }  // namespace
 
 AppendFile::~AppendFile() {
-  if (owned_) ::close(fd_);
+  if (owned_) ::close(static_cast<int>(native_));
 }
 
 bool AppendFile::Open(const std::string& path, std::string* error) {
@@ -36,20 +36,20 @@ bool AppendFile::Open(const std::string& path, std::string* error) {
     *error = std::strerror(errno);
     return false;
   }
-  if (owned_) ::close(fd_);
-  fd_ = fd;
+  if (owned_) ::close(static_cast<int>(native_));
+  native_ = fd;
   owned_ = true;
   return true;
 }
 
 void AppendFile::UseStandardError() {
-  if (owned_) ::close(fd_);
-  fd_ = STDERR_FILENO;
+  if (owned_) ::close(static_cast<int>(native_));
+  native_ = STDERR_FILENO;
   owned_ = false;
 }
 
 bool AppendFile::Write(const char* data, size_t size) {
-  return fd_ >= 0 && WriteAll(fd_, data, size);
+  return native_ >= 0 && WriteAll(static_cast<int>(native_), data, size);
 }
 
 void WriteStandardError(std::string_view text) {

@@ -1,3 +1,4 @@
+// No box on this system: the message goes to standard error and to syslog.
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <syslog.h>
@@ -18,8 +19,8 @@ constexpr char kSyslogSocket[] = "/dev/log";
 // A message box holds at most a few hundred characters; longer texts are cut.
 constexpr size_t kLineMax = 1024;
 
-}  // namespace
-
+// Sends one user.err message to the syslog datagram socket at socket_path,
+// without waiting for a reader: false when it could not be sent.
 bool SendToSyslog(const char* socket_path, std::string_view ident, std::string_view text) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -47,6 +48,8 @@ bool SendToSyslog(const char* socket_path, std::string_view ident, std::string_v
   close(fd);
   return sent == static_cast<ssize_t>(size);
 }
+
+}  // namespace
 
 void ShowMessageBox(std::string_view caption, std::string_view text) {
   char line[kLineMax];

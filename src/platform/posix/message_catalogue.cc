@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "formats/module_names.h"
 #include "platform/message_catalogue.h"
+#include "platform/posix/catalogue_search.h"
 
 namespace libdevavu::platform {
 
@@ -57,7 +59,7 @@ nl_catd Open(const std::string& name) {
 nl_catd Catalogue(std::string_view library) {
   static std::mutex lock;
   static std::vector<OpenCatalogue>* const opened = new std::vector<OpenCatalogue>;
-  const std::string name = CatalogueName(library);
+  const std::string name = formats::ModuleBaseName(library);
   std::lock_guard<std::mutex> hold(lock);
   for (const OpenCatalogue& c : *opened) {
     if (c.name == name) return c.handle;

@@ -3,12 +3,17 @@
 
 #include <cstdlib>
 
-#include "platform/module_names.h"
+#include "formats/module_names.h"
 #include "platform/platform.h"
 
 namespace libdevavu::platform {
 
 namespace {
+
+// "VIRARUDI" -> libvirarudi.so.
+std::string ModuleFileName(std::string_view product_name) {
+  return "lib" + formats::ModuleBaseName(product_name) + ".so";
+}
 
 std::string DirectoryOf(const char* path) {
   std::string_view p(path);
@@ -74,7 +79,7 @@ ModuleResult LoadModule(std::string_view product_name) {
 void* FindEntryPoint(void* module, const char* name) {
   if (module == nullptr || name == nullptr) return nullptr;
   if (void* p = dlsym(module, name)) return p;
-  const std::string plain = UndecoratedEntryName(name);
+  const std::string plain = formats::UndecoratedEntryName(name);
   return plain == name ? nullptr : dlsym(module, plain.c_str());
 }
 

@@ -5,64 +5,35 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <sstream>
 #include <string>
 #include <utility>
 
+#include "formats/reg_file.h"
 #include "platform/platform.h"
-#include "platform/reg_file.h"
 #include "platform/registry.h"
 
 namespace libdevavu::platform {
 
-namespace {
+using formats::ParseRegFile;
+using formats::RegFileContents;
+using formats::RegNode;
+using formats::RegValue;
 
 // One reading of the file. The cache holds the latest, every open key the
-// one it was opened on; the last holder deletes it. (A counted reference of
-// its own: the standard one would put its type information among the
-// library's exports.)
-struct Snapshot {
-  explicit Snapshot(std::unique_ptr<RegNode> tree) : root(std::move(tree)) {}
-  const std::unique_ptr<const RegNode> root;
-  std::atomic<uint32_t> holders{1};
-};
-
-class SnapshotRef {
- public:
-  SnapshotRef() = default;
-  explicit SnapshotRef(std::unique_ptr<RegNode> tree) : snapshot_(new Snapshot(std::move(tree))) {}
-  SnapshotRef(const SnapshotRef& other) : snapshot_(other.snapshot_) {
-    if (snapshot_ != nullptr) snapshot_->holders.fetch_add(1, std::memory_order_relaxed);
-  }
-  SnapshotRef(SnapshotRef&& other) noexcept : snapshot_(std::exchange(other.snapshot_, nullptr)) {}
-  SnapshotRef& operator=(SnapshotRef other) noexcept {
-    std::swap(snapshot_, other.snapshot_);
-    return *this;
-  }
-  ~SnapshotRef() {
-    if (snapshot_ != nullptr && snapshot_->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-      delete snapshot_;
-    }
-  }
-
-  const RegNode* root() const { return snapshot_ != nullptr ? snapshot_->root.get() : nullptr; }
-
- private:
-  Snapshot* snapshot_ = nullptr;
-};
-
-}  // namespace
+// one it was opened on; the last holder deletes it.
+using Snapshot = std::shared_ptr<const RegNode>;
 
 struct RegKeyData {
-  SnapshotRef snapshot;  // empty for HKEY_LOCAL_MACHINE itself and the empty registry
+  Snapshot snapshot;  // empty for HKEY_LOCAL_MACHINE itself and the empty registry
   const RegNode* node;
 };
 
@@ -87,7 +58,7 @@ FileStamp StampOf(const std::string& path) {
 
 // What HKEY_LOCAL_MACHINE holds now: a tree, or the reason there is none.
 struct Contents {
-  SnapshotRef snapshot;
+  Snapshot snapshot;
   const RegNode* root = nullptr;
   int32_t error = kRegOk;
 };
@@ -108,7 +79,7 @@ class RegistryFile {
         // Out of memory is no verdict on the file: try again next time.
         loaded_ = error_ != kRegNoMemory;
       }
-      return Contents{snapshot_, snapshot_.root(), error_};
+      return Contents{snapshot_, snapshot_.get(), error_};
     } catch (const std::bad_alloc&) {
       return Contents{{}, nullptr, kRegNoMemory};
     }
@@ -121,8 +92,8 @@ class RegistryFile {
   }
 
   // Reports a file that cannot serve once, when it is read.
-  static int32_t Load(const std::string& path, const FileStamp& stamp, SnapshotRef* snapshot) {
-    *snapshot = SnapshotRef();
+  static int32_t Load(const std::string& path, const FileStamp& stamp, Snapshot* snapshot) {
+    snapshot->reset();
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     if (stamp.error == 0 && in) bytes << in.rdbuf();
@@ -141,7 +112,7 @@ class RegistryFile {
                          "; every registry read fails until the file is corrected\n");
       return kRegCorrupt;
     }
-    *snapshot = SnapshotRef(std::move(parsed.local_machine));
+    *snapshot = std::move(parsed.local_machine);
     return kRegOk;
   }
 
@@ -149,7 +120,7 @@ class RegistryFile {
   bool loaded_ = false;
   std::string path_;
   FileStamp stamp_;
-  SnapshotRef snapshot_;
+  Snapshot snapshot_;
   int32_t error_ = kRegOk;
 };
 

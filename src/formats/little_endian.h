@@ -1,12 +1,12 @@
 // Little-endian fields of a byte block, whatever the host's byte order: the
 // configuration API's request blocks are read and written by both sides.
-#ifndef DEVAVU_PLATFORM_LITTLE_ENDIAN_H_
-#define DEVAVU_PLATFORM_LITTLE_ENDIAN_H_
+#ifndef DEVAVU_FORMATS_LITTLE_ENDIAN_H_
+#define DEVAVU_FORMATS_LITTLE_ENDIAN_H_
 
 #include <cstddef>
 #include <cstdint>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 inline uint32_t GetLe(const uint8_t* block, size_t offset, size_t width) {
   uint32_t v = 0;
@@ -18,6 +18,6 @@ inline void PutLe(uint8_t* block, size_t offset, size_t width, uint32_t v) {
   for (size_t i = 0; i < width; ++i, v >>= 8) block[offset + i] = static_cast<uint8_t>(v);
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
 
-#endif  // DEVAVU_PLATFORM_LITTLE_ENDIAN_H_
+#endif  // DEVAVU_FORMATS_LITTLE_ENDIAN_H_

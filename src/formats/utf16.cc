@@ -1,8 +1,8 @@
-#include "platform/utf16.h"
+#include "formats/utf16.h"
 
 #include <cstdint>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 namespace {
 
@@ -52,4 +52,4 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
   return out;
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats

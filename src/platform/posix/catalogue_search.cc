@@ -1,8 +1,4 @@
-// The portable half of the catalogue lookup: names, language and the search
-// order. Kept apart so it can be tested without opening anything.
-#include <cctype>
-
-#include "platform/message_catalogue.h"
+#include "platform/posix/catalogue_search.h"
 
 namespace libdevavu::platform {
 
@@ -68,13 +64,6 @@ void AddCandidates(std::string_view name, std::string_view locale, const char* n
 }
 
 }  // namespace
-
-std::string CatalogueName(std::string_view library) {
-  std::string name;
-  for (char c : library) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".dll") == 0) name.resize(name.size() - 4);
-  return name;
-}
 
 std::string MessageLocale(const char* lc_all, const char* lc_messages, const char* lang) {
   const char* chosen = nullptr;

@@ -1,15 +1,21 @@
-#include "platform/reg_file.h"
+#include "formats/reg_file.h"
 
 #include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "formats/utf16.h"
 #include "platform/registry.h"
-#include "platform/utf16.h"
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 namespace {
+
+using platform::kRegBinary;
+using platform::kRegDword;
+using platform::kRegExpandSz;
+using platform::kRegMultiSz;
+using platform::kRegSz;
 
 constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kVersion4Header = "REGEDIT4";
@@ -319,4 +325,4 @@ RegFileContents ParseRegFile(std::string_view bytes) {
   }
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats

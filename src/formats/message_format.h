@@ -2,14 +2,14 @@
 // formatter that the product's message libraries were written for: %1 to %99
 // name inserts, %1!fmt! gives a printf form, and %0 %n %r %t %% %. %! and
 // "% " are the escapes. Portable: no OS service is needed.
-#ifndef DEVAVU_PLATFORM_MESSAGE_FORMAT_H_
-#define DEVAVU_PLATFORM_MESSAGE_FORMAT_H_
+#ifndef DEVAVU_FORMATS_MESSAGE_FORMAT_H_
+#define DEVAVU_FORMATS_MESSAGE_FORMAT_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 struct FormatOutcome {
   size_t length;   // characters written, the terminating zero not counted
@@ -29,6 +29,6 @@ struct FormatOutcome {
 FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inserts,
                                    size_t insert_count, char* out, size_t size);
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
 
-#endif  // DEVAVU_PLATFORM_MESSAGE_FORMAT_H_
+#endif  // DEVAVU_FORMATS_MESSAGE_FORMAT_H_

@@ -2,8 +2,8 @@
 // operations walk them. Names compare without regard to ASCII case, as the
 // Windows registry's do; keys and values keep the order they were made in,
 // which is the order enumeration gives.
-#ifndef DEVAVU_PLATFORM_REG_TREE_H_
-#define DEVAVU_PLATFORM_REG_TREE_H_
+#ifndef DEVAVU_FORMATS_REG_TREE_H_
+#define DEVAVU_FORMATS_REG_TREE_H_
 
 #include <cstdint>
 #include <memory>
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 bool SameRegName(std::string_view a, std::string_view b);
 
@@ -49,6 +49,6 @@ class RegNode {
   std::vector<std::unique_ptr<RegNode>> children_;
 };
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
 
-#endif  // DEVAVU_PLATFORM_REG_TREE_H_
+#endif  // DEVAVU_FORMATS_REG_TREE_H_

@@ -9,17 +9,17 @@
 // keys are passed over. String data of a version 5 file given as hex (types
 // 1, 2 and 7) is UTF-16LE and is converted, as a narrow registry call on
 // Windows returns it. Strings get their terminator in the data.
-#ifndef DEVAVU_PLATFORM_REG_FILE_H_
-#define DEVAVU_PLATFORM_REG_FILE_H_
+#ifndef DEVAVU_FORMATS_REG_FILE_H_
+#define DEVAVU_FORMATS_REG_FILE_H_
 
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "platform/reg_tree.h"
+#include "formats/reg_tree.h"
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 struct RegFileError {
   size_t line = 0;  // 1-based
@@ -34,6 +34,6 @@ struct RegFileContents {
 // Never a half-read tree: either the whole file or its first error.
 RegFileContents ParseRegFile(std::string_view bytes);
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
 
-#endif  // DEVAVU_PLATFORM_REG_FILE_H_
+#endif  // DEVAVU_FORMATS_REG_FILE_H_

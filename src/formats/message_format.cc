@@ -1,9 +1,10 @@
-#include "platform/message_format.h"
+#include "formats/message_format.h"
 
-#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstring>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 namespace {
 
@@ -173,17 +174,17 @@ void PutNumber(Sink& sink, Form form, uintptr_t insert) {
   }
 
   const unsigned base = conv == 'o' ? 8 : (conv == 'x' || conv == 'X' || conv == 'p') ? 16 : 10;
-  const char* const symbols = conv == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
   char digits[32];
   size_t count = 0;
   if (!(form.has_precision && form.precision == 0 && magnitude == 0)) {
-    // Written backwards, then turned round.
-    uint64_t rest = magnitude;
-    do {
-      digits[count++] = symbols[rest % base];
-      rest /= base;
-    } while (rest != 0);
-    std::reverse(digits, digits + count);
+    count = static_cast<size_t>(
+        std::to_chars(digits, digits + sizeof digits, magnitude, static_cast<int>(base)).ptr -
+        digits);
+    if (conv != 'x') {
+      for (size_t i = 0; i < count; ++i) {
+        digits[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(digits[i])));
+      }
+    }
   }
   // Addresses print as at least eight upper-case digits, as the product's
   // texts always showed them.
@@ -286,4 +287,4 @@ FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inser
   return {sink.length(), sink.truncated(), valid};
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats

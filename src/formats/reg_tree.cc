@@ -1,9 +1,9 @@
-#include "platform/reg_tree.h"
+#include "formats/reg_tree.h"
 
 #include <algorithm>
 #include <cstddef>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 namespace {
 
@@ -70,4 +70,4 @@ void RegNode::RemoveValue(std::string_view name) {
   if (i < values_.size()) values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
