@@ -70,13 +70,4 @@ TEST_F(ComponentTest, ComponentLifeLeavesItsRecordsInTheTraceFile) {
   EXPECT_NE(LineWith(t, {" ORVESVC ", "DETACH"}), "");
 }
 
-TEST_F(ComponentTest, TracingOffWritesNoTraceRecords) {
-  const Outcome run = RunComponent("life", LIBRARY_DIR, "");
-  ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("tracing=0"), std::string::npos);
-  EXPECT_EQ(LineWith(trace_, {"FUNC CALL"}), "");
-  EXPECT_NE(LineWith(trace_, {" APP ", "ERROR", "QRX0005E"}), "")
-      << "error records are logged whatever the flags";
-}
-
 }  // namespace
