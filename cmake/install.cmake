@@ -1,5 +1,5 @@
 # The installed layout:
-#   bin/qrx
+#   bin/qrx, bin/mc2cat (for a user's own message catalogues)
 #   lib/libdevavu.so and the companion libraries beside it
 #   include/devavu.h, devavu_compiler.h and the companions' headers
 #   lib/pkgconfig/devavu.pc, lib/cmake/devavu/ (find_package(devavu))
@@ -17,7 +17,7 @@ set_target_properties(qrx PROPERTIES BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "
 # The companions that libdevavu.so links go into the export set with it.
 install(TARGETS devavu orvesvc krtcapi txtcat EXPORT devavuTargets LIBRARY DESTINATION lib)
 install(TARGETS virarudi sample LIBRARY DESTINATION lib)
-install(TARGETS qrx RUNTIME DESTINATION bin)
+install(TARGETS qrx mc2cat RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/include/devavu.h
               ${PROJECT_SOURCE_DIR}/include/devavu_compiler.h
               ${PROJECT_SOURCE_DIR}/companions/orvesvc/include/orvesvc.h

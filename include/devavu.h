@@ -173,7 +173,8 @@ DEVAVU_API int32_t QXLogErrMsg(TraceAnchor *anchor, uint32_t error_id, const voi
 DEVAVU_API void QXSuppressMsgLogging(void);
 
 /* Connects the anchor to the trace library named by entry: 0, -1, or the
- * trace library's own nonzero answer. */
+ * trace library's own nonzero answer. The library attaches itself first, once
+ * per process, however many threads make their first attachment at once. */
 DEVAVU_API int32_t GetTraceErrLogAddressability(const char *name, TraceEntry *entry,
                                                 TraceAnchor *anchor);
 /* Disconnects the anchor and releases the entry's names. Always 0. */
@@ -208,7 +209,7 @@ DEVAVU_API int32_t UnGetTraceErrLogAddressability(const char *name, TraceEntry *
  * only takes lists whose blocks all came from MEMGET.
  *
  * Results: 0 done; -1 a malformed record (parse), a stream over 65535 bytes
- * or a list that cannot be built (build), no stream (parse) or no list
+ * or groups that loop (build), no stream (parse) or no list
  * (release), an unknown op; -10 MEMGET gave no block or MEMFREE reported a
  * failure.
  *
@@ -216,11 +217,14 @@ DEVAVU_API int32_t UnGetTraceErrLogAddressability(const char *name, TraceEntry *
  * - A parse never reads groups: it always starts a new list, so a request
  *   block can be reused after SMFMT_FREE_LIST without clearing it. A list
  *   still held in groups is not released by it.
- * - A list without records (groups null, or groups without records) is not
- *   built: -1, the request unchanged, nothing allocated.
- * - A list is built once. The build stores record lengths into the len
- *   fields and marks each record SMFMT_BUILT; a build that meets a marked
- *   record refuses with -1 and changes nothing. Release the list instead.
+ * - A list without records (groups null, or groups without records) builds
+ *   a stream of length 0: result 0, and buf goes back with
+ *   SMFMT_FREE_BUFFER as any other.
+ * - A chain of groups that comes back on itself is refused: -1, the request
+ *   unchanged, nothing allocated.
+ * - The build stores record lengths into the len fields. To build the list
+ *   again, put the data lengths back first: the build cannot tell the two
+ *   apart, and reads len bytes of each record's data.
  */
 
 enum {
@@ -235,7 +239,6 @@ enum {
 
 /* Bits of SmfmtRecord.flags. */
 #define SMFMT_MALFORMED 0x1u /* len holds the raw record length; no data */
-#define SMFMT_BUILT 0x2u     /* set by the build: len holds the record length */
 
 /* Type flag bits of seen_types and repeated_types: type t from 1 to 10 has
  * bit 1 << (t - 1), type 11 has 0x800, and type 0 and the types 12 to 255
@@ -248,7 +251,7 @@ typedef struct SmfmtRecord {
   uint8_t type;
   uint8_t subtype;
   uint16_t len;       /* data length; the record length after a build */
-  uint32_t flags;     /* SMFMT_MALFORMED, SMFMT_BUILT */
+  uint32_t flags;     /* SMFMT_MALFORMED; the other bits are 0 */
   uint32_t spare;     /* zero */
   struct SmfmtRecord *next;
   uint8_t *data;      /* len bytes, or null when the data length is 0 */
@@ -317,12 +320,14 @@ typedef void(DEVAVU_STDCALL *QxTimerCallback)(uint32_t corr, uint32_t final);
  * the scan that made the previous call; timers with the same expiry fire in
  * the order they were added. Callbacks run one at a time on the timer thread
  * with no lock of the library held. A library or entry point that cannot be
- * found is logged as "QRX0003E" at the first expiry and the timer dropped.
+ * found is logged as "QRX0003E" at the first expiry and the timer dropped;
+ * one that its library's start-up code removes is dropped without a call.
  * The timer clock follows the system time (calendar seconds x 1000 plus the
  * milliseconds, modulo 2^32): when it steps back, queued timers fire at the
  * next scan; when it steps forward, they fire early. devavu_term stops the
- * thread (after the running callback, or at once from a callback) and frees
- * every queued timer; a second devavu_init2 keeps the running thread. */
+ * thread (after the running callback, or at once from a callback; no callback
+ * starts once it has begun) and frees every queued timer; a second
+ * devavu_init2 keeps the running thread. */
 DEVAVU_API int32_t QXTIMER(int32_t req_code, const TimerRequest *request);
 
 /* ------------------------------------------------------------------------ */
@@ -364,10 +369,10 @@ DEVAVU_API char *va_getmsg(uint32_t comp_id, uint32_t msg_no, uint32_t insert_co
 
 /* Puts a message in front of the user: text, or, when the low 16 bits of
  * msg_no are not 0, the text of that message of qrxmsg as it is stored
- * (inserts are not substituted). Shown under the caption "Quorix" with the
- * identifier QRXnnnn and severity in front when its number (msg_no, else
- * id_no) is not 0. On Linux it goes to standard error and to syslog (ident
- * Quorix, user.err) and nothing waits for the user. Always 0. */
+ * (inserts are not substituted). Shown under the caption "Quorix": a message
+ * of qrxmsg with its identifier QRXnnnn and severity in front, a given text
+ * unchanged (id_no is not shown). On Linux it goes to standard error and to
+ * syslog (ident Quorix, user.err) and nothing waits for the user. Always 0. */
 DEVAVU_API int32_t DisplayMsg(const char *text, uint32_t msg_no, uint32_t id_no, char severity);
 
 /* ------------------------------------------------------------------------ */

@@ -30,7 +30,9 @@ std::string ReadLine(std::string_view line, std::string& section, std::vector<Cf
     return {};
   }
   const size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return "a line must be [SECTION], name=value or a comment";
+  if (equals == std::string_view::npos) {
+    return "no '=': a line must be [SECTION], name=value or a comment";
+  }
   if (section.empty()) return "an entry before the first section line";
   const std::string_view name = Trim(line.substr(0, equals));
   const std::string_view value = Trim(line.substr(equals + 1));

@@ -1,5 +1,7 @@
 #include "component_table.h"
 
+#include <atomic>
+
 namespace virarudi {
 
 std::optional<ComponentTable::Attachment> ComponentTable::Attach(std::string_view name,
@@ -9,7 +11,8 @@ std::optional<ComponentTable::Attachment> ComponentTable::Attach(std::string_vie
   if (it == components_.end()) {
     if (components_.size() >= kMaxComponents) return std::nullopt;
     const auto slot = static_cast<uint32_t>(components_.size());
-    it = components_.emplace(std::string(name), Component{slot, settings.FlagsFor(name), 0}).first;
+    const uint8_t flags = changes_.GivenFlagsFor(name).value_or(settings.FlagsFor(name));
+    it = components_.emplace(std::string(name), Component{slot, flags, 0}).first;
   }
   Component& component = it->second;
   ++component.references;
@@ -20,6 +23,16 @@ void ComponentTable::Detach(std::string_view name) {
   std::lock_guard<std::mutex> hold(mutex_);
   const auto it = components_.find(name);
   if (it != components_.end() && it->second.references > 0) --it->second.references;
+}
+
+void ComponentTable::Change(const TraceSettings& changes) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  changes_ = changes;
+  for (auto& [name, component] : components_) {
+    if (const std::optional<uint8_t> flags = changes.GivenFlagsFor(name)) {
+      std::atomic_ref<uint8_t>(component.flags).store(*flags, std::memory_order_relaxed);
+    }
+  }
 }
 
 }  // namespace virarudi

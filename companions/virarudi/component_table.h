@@ -32,6 +32,10 @@ class ComponentTable {
   std::optional<Attachment> Attach(std::string_view name, const TraceSettings& settings);
   // Drops a reference; a name not in the table is ignored.
   void Detach(std::string_view name);
+  // Flags set in the running process: changes the byte of every component
+  // that changes names (by name or by *) and gives the same to components
+  // attached later, ahead of the settings they attach with.
+  void Change(const TraceSettings& changes);
 
  private:
   struct Component {
@@ -41,6 +45,7 @@ class ComponentTable {
   };
 
   std::mutex mutex_;
+  TraceSettings changes_;
   std::map<std::string, Component, std::less<>> components_;
 };
 

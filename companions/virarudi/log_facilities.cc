@@ -3,6 +3,7 @@
 #include <new>
 
 #include "component_table.h"
+#include "flag_control.h"
 #include "orvesvc.h"
 #include "platform/platform.h"
 #include "record_format.h"
@@ -32,28 +33,54 @@ ComponentTable& Components() {
   return table;
 }
 
+// Started at the first attach: from then on the flags can be changed.
+FlagControl& Control() {
+  static FlagControl control(Components(), win32_getcfg("QRXTRACERUN"));
+  return control;
+}
+
 // Opened at the first record.
 TraceWriter& Writer() {
-  static TraceWriter writer(win32_getcfg("QRXTRACEFILE"));
+  static TraceWriter writer = [] {
+    const SizeLimit limit = SizeLimit::Parse(win32_getcfg("QRXTRACEMAX"));
+    if (!limit.error.empty()) {
+      libdevavu::platform::WriteStandardError("virarudi: QRXTRACEMAX ignored, trace files end at 64M: " +
+                                              limit.error + "\n");
+    }
+    return TraceWriter(win32_getcfg("QRXTRACEFILE"), limit.bytes);
+  }();
   return writer;
+}
+
+// With neither QRXTRACE nor QRXTRACEFILE set and no flags changed in the
+// running process, nobody asked for a trace: only error records are written
+// (to standard error), so that a process that uses the library stays quiet
+// while nothing is wrong.
+bool TraceAskedFor() {
+  static const bool asked =
+      win32_getcfg("QRXTRACE") != nullptr || win32_getcfg("QRXTRACEFILE") != nullptr;
+  return asked || Control().changed();
 }
 
 int32_t Attach(LogAttachRequest& request) {
   if (request.component_name == nullptr) return VIRARUDI_NO_NAME;
+  Control();
   const auto attachment = Components().Attach(request.component_name, Settings());
   if (!attachment) return VIRARUDI_TABLE_FULL;
   request.error_id_base = attachment->error_id_base;
   request.trace_flags = attachment->flags;
   request.attach_word = attachment->attach_word;
-  Writer().Write(FormatAttachRecord(StampNow(), request.component_name,
-                                    attachment->error_id_base, *attachment->flags));
+  if (TraceAskedFor()) {
+    Writer().Write(FormatAttachRecord(StampNow(), request.component_name,
+                                      attachment->error_id_base, *attachment->flags));
+  }
   return VIRARUDI_OK;
 }
 
 int32_t Detach(const LogAttachRequest& request) {
   if (request.component_name == nullptr) return VIRARUDI_NO_NAME;
   Components().Detach(request.component_name);
-  Writer().Write(FormatDetachRecord(StampNow(), request.component_name));
+  if (TraceAskedFor()) Writer().Write(FormatDetachRecord(StampNow(), request.component_name));
   return VIRARUDI_OK;
 }
 
@@ -62,7 +89,7 @@ int32_t Handle(uint32_t type, LogRequest& request) {
     case LOGREQ_ATTACH:
       return Attach(request.attach);
     case LOGREQ_TRACE:
-      Writer().Write(FormatTraceRecord(StampNow(), request.trace));
+      if (TraceAskedFor()) Writer().Write(FormatTraceRecord(StampNow(), request.trace));
       return VIRARUDI_OK;
     case LOGREQ_ERROR:
       Writer().Write(FormatErrorRecord(StampNow(), request.error));

@@ -1,7 +1,6 @@
 #include "record_format.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -65,18 +64,87 @@ void AppendDump(std::string& out, const void* data, size_t length) {
   }
 }
 
+// Writes value as exactly digits decimal digits.
+char* PutFixedDecimal(char* out, uint32_t value, int digits) {
+  for (int i = digits - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return out + digits;
+}
+
+bool SameTime(const libdevavu::platform::LocalTime& a, const libdevavu::platform::LocalTime& b) {
+  return a.second == b.second && a.minute == b.minute && a.hour == b.hour && a.day == b.day &&
+         a.month == b.month && a.year == b.year;
+}
+
+// Writes "YYYY-MM-DD hh:mm:ss.mmm [TID] " into out (at least kStampMax
+// bytes). The text up to the second and the thread's part are made once per
+// second and thread: a formatted print of them cost more than the record.
+constexpr size_t kSecondPrefixSize = 20;
+constexpr size_t kStampMax = kSecondPrefixSize + 3 + 2 + 20 + 2;
+
+char* PutStamp(char* out, const RecordStamp& stamp) {
+  struct Cache {
+    bool valid = false;
+    libdevavu::platform::LocalTime time{};
+    char second_prefix[kSecondPrefixSize];
+    uint64_t thread_id = 0;
+    char thread_text[24];
+    size_t thread_size = 0;
+  };
+  thread_local Cache cache;
+  if (!cache.valid || !SameTime(cache.time, stamp.time)) {
+    const auto& t = stamp.time;
+    char* p = PutFixedDecimal(cache.second_prefix, static_cast<uint32_t>(t.year), 4);
+    *p++ = '-';
+    p = PutFixedDecimal(p, static_cast<uint32_t>(t.month), 2);
+    *p++ = '-';
+    p = PutFixedDecimal(p, static_cast<uint32_t>(t.day), 2);
+    *p++ = ' ';
+    p = PutFixedDecimal(p, static_cast<uint32_t>(t.hour), 2);
+    *p++ = ':';
+    p = PutFixedDecimal(p, static_cast<uint32_t>(t.minute), 2);
+    *p++ = ':';
+    p = PutFixedDecimal(p, static_cast<uint32_t>(t.second), 2);
+    *p = '.';
+    cache.time = t;
+  }
+  if (!cache.valid || cache.thread_id != stamp.thread_id) {
+    char* p = cache.thread_text;
+    *p++ = ' ';
+    *p++ = '[';
+    p = std::to_chars(p, p + 20, stamp.thread_id).ptr;
+    *p++ = ']';
+    *p++ = ' ';
+    cache.thread_size = static_cast<size_t>(p - cache.thread_text);
+    cache.thread_id = stamp.thread_id;
+  }
+  cache.valid = true;
+  std::memcpy(out, cache.second_prefix, kSecondPrefixSize);
+  out = PutFixedDecimal(out + kSecondPrefixSize, stamp.millis, 3);
+  std::memcpy(out, cache.thread_text, cache.thread_size);
+  return out + cache.thread_size;
+}
+
+char* PutPadded(char* out, std::string_view text, size_t columns) {
+  std::memcpy(out, text.data(), text.size());
+  out += text.size();
+  if (text.size() < columns) {
+    std::memset(out, ' ', columns - text.size());
+    out += columns - text.size();
+  }
+  return out;
+}
+
 // Starts a record: reserves room for all of it and writes the stamp and the
 // component column.
 std::string BeginRecord(const RecordStamp& stamp, const char* component, size_t variable_size) {
   const std::string_view name = OrDash(component);
   std::string out;
   out.reserve(kHeaderFixedMax + name.size() + variable_size);
-  char text[96];
-  const int length = std::snprintf(
-      text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03u [%llu] ", stamp.time.year,
-      stamp.time.month, stamp.time.day, stamp.time.hour, stamp.time.minute, stamp.time.second,
-      static_cast<unsigned>(stamp.millis), static_cast<unsigned long long>(stamp.thread_id));
-  out.append(text, static_cast<size_t>(length));
+  char text[kStampMax];
+  out.append(text, static_cast<size_t>(PutStamp(text, stamp) - text));
   AppendPadded(out, name, kNameColumns);
   out += ' ';
   return out;
@@ -86,27 +154,46 @@ std::string BeginRecord(const RecordStamp& stamp, const char* component, size_t 
 
 RecordStamp StampNow() {
   const libdevavu::platform::CalendarTime now = libdevavu::platform::CalendarNow();
-  return RecordStamp{libdevavu::platform::ToLocalTime(now.seconds), now.millis,
-                     libdevavu::platform::CurrentThreadId()};
+  // The local time of a second is asked of the system once per thread.
+  thread_local int64_t last_seconds = -1;
+  thread_local libdevavu::platform::LocalTime last_time{};
+  if (now.seconds != last_seconds) {
+    last_time = libdevavu::platform::ToLocalTime(now.seconds);
+    last_seconds = now.seconds;
+  }
+  return RecordStamp{last_time, now.millis, libdevavu::platform::CurrentThreadId()};
 }
 
 std::string FormatTraceRecord(const RecordStamp& stamp, const LogTraceRequest& request) {
+  const std::string_view name = OrDash(request.component_name);
   const std::string_view label = OrDash(request.label);
   std::string_view text = request.text != nullptr ? request.text : "";
   // A text that ends its own line would leave an empty line in the file.
   text = libdevavu::formats::WithoutLineEnd(text);
   const size_t length = request.data != nullptr ? static_cast<uint16_t>(request.length) : 0;
-  std::string out = BeginRecord(stamp, request.component_name,
-                                label.size() + text.size() + DumpSize(length));
+  const auto* data = static_cast<const uint8_t*>(request.data);
+  // The hot record: written through a cursor into room for its longest form.
+  std::string out(kStampMax + name.size() + kNameColumns + label.size() + kLabelColumns +
+                      text.size() + 3 + DumpSize(length),
+                  '\0');
+  char* p = PutStamp(out.data(), stamp);
+  p = PutPadded(p, name, kNameColumns);
+  *p++ = ' ';
   if (request.text != nullptr) {
-    AppendPadded(out, label, kLabelColumns);
-    out += ' ';
-    out.append(text);
+    p = PutPadded(p, label, kLabelColumns);
+    *p++ = ' ';
+    std::memcpy(p, text.data(), text.size());
+    p += text.size();
   } else {
-    out.append(label);
+    std::memcpy(p, label.data(), label.size());
+    p += label.size();
   }
-  out += '\n';
-  AppendDump(out, request.data, length);
+  *p++ = '\n';
+  for (size_t offset = 0; offset < length; offset += kHexLineBytes) {
+    const size_t count = length - offset < kHexLineBytes ? length - offset : kHexLineBytes;
+    p += FormatHexLine(data + offset, count, p);
+  }
+  out.resize(static_cast<size_t>(p - out.data()));
   return out;
 }
 

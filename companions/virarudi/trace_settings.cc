@@ -86,11 +86,45 @@ TraceSettings TraceSettings::Parse(const char* text) {
 }
 
 uint8_t TraceSettings::FlagsFor(std::string_view component) const {
+  return GivenFlagsFor(component).value_or(0);
+}
+
+std::optional<uint8_t> TraceSettings::GivenFlagsFor(std::string_view component) const {
   // The last entry of a name counts, as when a value is appended to override.
   for (auto it = named_.rbegin(); it != named_.rend(); ++it) {
     if (it->first == component) return it->second;
   }
   return default_flags_;
+}
+
+SizeLimit SizeLimit::Parse(const char* text) {
+  SizeLimit limit;
+  const std::string_view value = Trim(text != nullptr ? text : "");
+  if (value.empty()) return limit;
+  std::string_view digits = value;
+  int shift = 0;
+  switch (digits.back()) {
+    case 'K': case 'k': shift = 10; break;
+    case 'M': case 'm': shift = 20; break;
+    case 'G': case 'g': shift = 30; break;
+    default: break;
+  }
+  if (shift != 0) digits.remove_suffix(1);
+  uint64_t number = 0;
+  bool good = !digits.empty();
+  for (const char c : digits) {
+    if (c < '0' || c > '9' || number > kLargest) {
+      good = false;
+      break;
+    }
+    number = number * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (good && number <= (kLargest >> shift) && (number << shift) >= kSmallest) {
+    limit.bytes = number << shift;
+  } else {
+    limit.error.append("\"").append(value).append("\" is not a size from 4K to 1023G");
+  }
+  return limit;
 }
 
 }  // namespace virarudi

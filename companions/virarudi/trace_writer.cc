@@ -1,22 +1,29 @@
 #include "trace_writer.h"
 
+#include <string>
+
 namespace virarudi {
 
-TraceWriter::TraceWriter(const char* path) {
+TraceWriter::TraceWriter(const char* path, uint64_t limit) {
   if (path == nullptr) {
     file_.UseStandardError();
     return;
   }
   std::string error;
-  if (!file_.Open(path, &error)) {
+  mapped_ = MappedTraceFile::Open(path, limit, &error);
+  if (mapped_ == nullptr && !file_.Open(path, &error)) {
     libdevavu::platform::WriteStandardError("virarudi: cannot open the trace file QRXTRACEFILE=\"" +
-                                         std::string(path) + "\" (" + error +
-                                         "); records go to standard error\n");
+                                            std::string(path) + "\" (" + error +
+                                            "); records go to standard error\n");
     file_.UseStandardError();
   }
 }
 
-void TraceWriter::Write(const std::string& record) {
+void TraceWriter::Write(std::string_view record) {
+  if (mapped_ != nullptr) {
+    mapped_->Write(record);
+    return;
+  }
   // AppendFile::Write may take several system writes for one record; the
   // lock keeps other threads' records out from between them.
   std::lock_guard<std::mutex> hold(mutex_);

@@ -88,14 +88,21 @@ int SampleDemoTimer(void) {
   return fail("the timer did not make its three calls within 10 s", shown);
 }
 
+/* Message 512 of component 6, the notice a component gives as it stops,
+ * with its two inserts: the component's name and a number. */
 int SampleDemoMessage(void) {
-  char *text = getmsg(5, 0xCFFF0160, 2, (DvWord) "126", (DvWord) "VIRARUDI");
-  printf("    getmsg(5, 0xCFFF0160, \"126\", \"VIRARUDI\"):\n      %s\n", text);
+  const char *c;
+  char *text = getmsg(6, 0xCFFF0200, 2, (DvWord) "SAMPLE", (DvWord)0);
+  printf("    getmsg(6, 0xCFFF0200, \"SAMPLE\", 0):\n      ");
+  for (c = text; *c != '\0'; ++c) {
+    if (*c == '\n') fputs("\n      ", stdout);
+    else putchar(*c);
+  }
+  printf("\n    DisplayMsg shows it in a message box; on Linux a line on standard error and "
+         "syslog:\n");
+  fflush(stdout);
+  DisplayMsg(text, 0, 512, 'I');
   if (text[-1] == 1) text[-1] = 0; /* the buffer goes back to the library's pool */
-  fflush(stdout);
-  printf("    DisplayMsg shows a message box; on Linux a line on standard error and syslog:\n");
-  fflush(stdout);
-  DisplayMsg("QRX0999E", 0, 0, 'E');
   return 0;
 }
 

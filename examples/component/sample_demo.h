@@ -15,7 +15,7 @@ extern "C" {
 SAMPLE_API int SampleDemoStart(void);    /* devavu_init, devavu_init2, attach with tracing on */
 SAMPLE_API int SampleDemoTrace(void);    /* a trace record with data, an error record */
 SAMPLE_API int SampleDemoTimer(void);    /* a timer with two re-arms calling OnTimer */
-SAMPLE_API int SampleDemoMessage(void);  /* a message with two inserts, and a message box */
+SAMPLE_API int SampleDemoMessage(void);  /* the stop notice with two inserts, in a message box */
 SAMPLE_API int SampleDemoRecords(void);  /* a record stream parsed, listed, built back, dumped */
 SAMPLE_API int SampleDemoConfig(void);   /* ProcessCFNFileEntries from the store QRXRUN selects */
 SAMPLE_API int SampleDemoGetCfg(void);   /* QXGetCfg of a few values */

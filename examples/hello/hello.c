@@ -55,8 +55,9 @@ int main(void) {
   printf("hello: timer set\n");
   for (waited = 0; !hello_done() && waited < 10000; waited += 10) sleep_ms(10);
 
-  text = getmsg(5, 0xCFFF0160, 2, (DvWord) "126", (DvWord) "VIRARUDI");
-  printf("hello: message 352: %s\n", text);
+  /* Message 512, the notice a component gives as it stops. */
+  text = getmsg(6, 0xCFFF0200, 2, (DvWord) "HELLO", (DvWord)0);
+  printf("hello: message 512: %s\n", text);
   if (text[-1] == 1) text[-1] = 0; /* gives the text back to the library */
 
   UnGetTraceErrLogAddressability("HELLO", &entry, &anchor);

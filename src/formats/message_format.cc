@@ -1,5 +1,7 @@
 #include "formats/message_format.h"
 
+#include <algorithm>
+#include <bitset>
 #include <cctype>
 #include <charconv>
 #include <cstring>
@@ -62,23 +64,41 @@ size_t ReadNumber(std::string_view spec, size_t& at) {
   return value;
 }
 
+// The inserts by number, 1 to 99, and the highest number read so far in the
+// text: a * reads the insert its form is at, and whatever the form reads
+// after it comes from the insert after the highest read so far.
 class Inserts {
  public:
   Inserts(const uintptr_t* values, size_t count) : values_(values), count_(count) {}
-  bool Has(size_t index) const { return values_ != nullptr && index < count_; }
-  uintptr_t At(size_t index) const { return values_[index]; }
+  bool Has(size_t number) const { return values_ != nullptr && number - 1 < count_; }
+  uintptr_t Read(size_t number) const { return values_[number - 1]; }
+  void Note(size_t number) {
+    last_ = std::max(last_, number);
+    if (number < noted_.size()) noted_.set(number);
+  }
+  size_t AfterLast() const { return last_ + 1; }
+  // The numbers read since the last call, for a walk that reads no value.
+  std::bitset<100> TakeNoted() {
+    const std::bitset<100> noted = noted_;
+    noted_.reset();
+    return noted;
+  }
 
  private:
   const uintptr_t* values_;
   size_t count_;
+  size_t last_ = 0;
+  std::bitset<100> noted_;
 };
 
-// A * takes the insert at next and moves next on. A negative width means
-// left-justified; a negative precision or a missing insert means none.
-void TakeStar(const Inserts& inserts, size_t& next, bool for_width, Form& form) {
-  const bool given = inserts.Has(next);
-  const int32_t value = given ? static_cast<int32_t>(inserts.At(next)) : 0;
-  ++next;
+// A * takes the insert at number and moves number on past the highest
+// read so far. A negative width means left-justified; a negative precision
+// or a missing insert means none.
+void TakeStar(Inserts& inserts, size_t& number, bool for_width, Form& form) {
+  inserts.Note(number);
+  const bool given = inserts.Has(number);
+  const int32_t value = given ? static_cast<int32_t>(inserts.Read(number)) : 0;
+  number = inserts.AfterLast();
   if (!given) return;
   if (for_width) {
     form.has_width = true;
@@ -91,9 +111,9 @@ void TakeStar(const Inserts& inserts, size_t& next, bool for_width, Form& form) 
   }
 }
 
-// Parses the text between the two ! of %n!...!; next is the index of the
-// insert after the form's own number and moves past every * taken.
-Form ParseForm(std::string_view spec, const Inserts& inserts, size_t& next) {
+// Parses the text between the two ! of %n!...!; number is the form's own
+// insert number and comes out as the number of the insert it formats.
+Form ParseForm(std::string_view spec, Inserts& inserts, size_t& number) {
   Form form;
   size_t at = 0;
   for (; at < spec.size(); ++at) {
@@ -107,7 +127,7 @@ Form ParseForm(std::string_view spec, const Inserts& inserts, size_t& next) {
   }
   if (at < spec.size() && spec[at] == '*') {
     ++at;
-    TakeStar(inserts, next, true, form);
+    TakeStar(inserts, number, true, form);
   } else if (at < spec.size() && spec[at] >= '1' && spec[at] <= '9') {
     form.has_width = true;
     form.width = ReadNumber(spec, at);
@@ -116,7 +136,7 @@ Form ParseForm(std::string_view spec, const Inserts& inserts, size_t& next) {
     ++at;
     if (at < spec.size() && spec[at] == '*') {
       ++at;
-      TakeStar(inserts, next, false, form);
+      TakeStar(inserts, number, false, form);
     } else {
       form.has_precision = true;
       form.precision = ReadNumber(spec, at);
@@ -140,6 +160,25 @@ Form ParseForm(std::string_view spec, const Inserts& inserts, size_t& next) {
     return form;
   }
   form.conversion = spec[at];
+  return form;
+}
+
+// Reads an insert reference from its first digit on, with a second digit
+// and a !form! where there are; number comes out as the insert it formats.
+Form ReadReference(std::string_view text, size_t& at, char first, Inserts& inserts,
+                   size_t& number) {
+  number = static_cast<size_t>(first - '0');
+  if (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+    number = number * 10 + static_cast<size_t>(text[at++] - '0');
+  }
+  Form form;
+  if (at < text.size() && text[at] == '!') {
+    const size_t close = text.find('!', at + 1);
+    if (close != std::string_view::npos) {
+      form = ParseForm(text.substr(at + 1, close - at - 1), inserts, number);
+      at = close + 1;
+    }
+  }
   return form;
 }
 
@@ -218,9 +257,10 @@ void PutString(Sink& sink, const Form& form, const char* text) {
   PutField(sink, form, {}, 0, std::string_view(text, strnlen(text, limit)));
 }
 
-void PutInsert(Sink& sink, const Form& form, const Inserts& inserts, size_t index) {
-  if (!form.supported || !inserts.Has(index)) return;
-  const uintptr_t insert = inserts.At(index);
+void PutInsert(Sink& sink, const Form& form, Inserts& inserts, size_t number) {
+  inserts.Note(number);
+  if (!form.supported || !inserts.Has(number)) return;
+  const uintptr_t insert = inserts.Read(number);
   switch (form.conversion) {
     case 's':
       PutString(sink, form, reinterpret_cast<const char*>(insert));
@@ -241,39 +281,34 @@ FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inser
                                    size_t insert_count, char* out, size_t size) {
   if (size == 0) return {0, !text.empty(), true};
   Sink sink(out, size - 1);
-  const Inserts given(inserts, insert_count);
+  Inserts given(inserts, insert_count);
   bool valid = true;
   size_t at = 0;
   while (at < text.size() && !sink.truncated()) {
     const char c = text[at++];
+    if (c == '\r') {
+      // CR LF, a bare CR and a bare LF are all a line break, which is LF here.
+      if (at < text.size() && text[at] == '\n') ++at;
+      sink.Put('\n');
+      continue;
+    }
     if (c != '%') {
       sink.Put(c);
       continue;
     }
     if (at == text.size()) {
-      valid = false;  // a lone % at the end names nothing
-      break;
+      // A lone % at the end names nothing: the whole call fails, as on
+      // Windows, and the caller's text stays empty.
+      out[0] = '\0';
+      return {0, false, false};
     }
     const char what = text[at++];
     if (what == '0') break;
     if (what >= '1' && what <= '9') {
-      size_t number = static_cast<size_t>(what - '0');
-      if (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-        number = number * 10 + static_cast<size_t>(text[at++] - '0');
-      }
-      size_t index = number - 1;
-      Form form;
-      if (at < text.size() && text[at] == '!') {
-        const size_t close = text.find('!', at + 1);
-        if (close != std::string_view::npos) {
-          size_t next = index;
-          form = ParseForm(text.substr(at + 1, close - at - 1), given, next);
-          index = next;
-          at = close + 1;
-        }
-      }
+      size_t number = 0;
+      const Form form = ReadReference(text, at, what, given, number);
       if (!form.supported) valid = false;
-      PutInsert(sink, form, given, index);
+      PutInsert(sink, form, given, number);
       continue;
     }
     switch (what) {
@@ -285,6 +320,33 @@ FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inser
   }
   out[sink.length()] = '\0';
   return {sink.length(), sink.truncated(), valid};
+}
+
+void FindInsertUses(std::string_view text, InsertUse* uses, size_t count) {
+  std::fill(uses, uses + count, InsertUse::kUnused);
+  const auto mark = [&](size_t number, InsertUse use) {
+    if (number - 1 < count && uses[number - 1] != InsertUse::kString) uses[number - 1] = use;
+  };
+  Inserts walk(nullptr, 0);
+  size_t at = 0;
+  // The walk of FormatMessageInserts, reading no insert.
+  while (at < text.size()) {
+    if (text[at++] != '%' || at == text.size()) continue;
+    const char what = text[at++];
+    if (what == '0') return;
+    if (what < '1' || what > '9') continue;
+    size_t number = 0;
+    const Form form = ReadReference(text, at, what, walk, number);
+    const std::bitset<100> stars = walk.TakeNoted();
+    for (size_t star = 1; star < stars.size(); ++star) {
+      if (stars.test(star)) mark(star, InsertUse::kNumber);  // a * reads a number
+    }
+    walk.Note(number);
+    walk.TakeNoted();
+    if (form.supported) {
+      mark(number, form.conversion == 's' ? InsertUse::kString : InsertUse::kNumber);
+    }
+  }
 }
 
 }  // namespace libdevavu::formats

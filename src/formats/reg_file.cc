@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/utf16.h"
+#include "formats/windows_1252.h"
 #include "platform/registry.h"
 
 namespace libdevavu::formats {
@@ -108,7 +109,9 @@ class Lines {
 
 class Parser {
  public:
-  explicit Parser(std::string_view text) : lines_(text) {}
+  // ansi: the file was in the ANSI code page, and string data given as hex
+  // still is.
+  Parser(std::string_view text, bool ansi) : lines_(text), ansi_(ansi) {}
 
   std::unique_ptr<RegNode> Run() {
     Header();
@@ -228,10 +231,11 @@ class Parser {
     } else if (TakePrefix(data, "hex")) {
       value.type = HexType(data);
       value.data = HexBytes(data);
-      if (version5_ && (value.type == kRegSz || value.type == kRegExpandSz ||
-                        value.type == kRegMultiSz)) {
-        const std::string narrow = Utf16LeToUtf8(
-            std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()));
+      if ((version5_ || ansi_) && (value.type == kRegSz || value.type == kRegExpandSz ||
+                                   value.type == kRegMultiSz)) {
+        const std::string_view bytes(reinterpret_cast<const char*>(value.data.data()),
+                                     value.data.size());
+        const std::string narrow = version5_ ? Utf16LeToUtf8(bytes) : Windows1252ToUtf8(bytes);
         value.data.assign(narrow.begin(), narrow.end());
       }
     } else {
@@ -301,6 +305,7 @@ class Parser {
   }
 
   Lines lines_;
+  const bool ansi_;
   bool version5_ = false;
   std::unique_ptr<RegNode> root_ = std::make_unique<RegNode>(std::string(kLocalMachine));
   Target target_ = Target::kNone;
@@ -314,12 +319,19 @@ RegFileContents ParseRegFile(std::string_view bytes) {
     return {nullptr, {1, "UTF-16 big-endian files are not read; save as UTF-16LE or ANSI"}};
   }
   std::string converted;
+  // A REGEDIT4 file is in the ANSI code page (unless a byte-order mark says
+  // UTF-8): its names and strings are handed out as UTF-8, as those of a
+  // version 5 file are.
+  const bool ansi = bytes.starts_with(kVersion4Header);
   if (bytes.starts_with(kUtf16LeBom)) {
     converted = Utf16LeToUtf8(bytes.substr(kUtf16LeBom.size()));
     bytes = converted;
+  } else if (ansi) {
+    converted = Windows1252ToUtf8(bytes);
+    bytes = converted;
   }
   try {
-    return {Parser(bytes).Run(), {}};
+    return {Parser(bytes, ansi).Run(), {}};
   } catch (const ParseError& e) {
     return {nullptr, {e.line, e.what}};
   }

@@ -8,7 +8,9 @@
 // backslash at the end of a line continues hex data. Keys of the other root
 // keys are passed over. String data of a version 5 file given as hex (types
 // 1, 2 and 7) is UTF-16LE and is converted, as a narrow registry call on
-// Windows returns it. Strings get their terminator in the data.
+// Windows returns it. A REGEDIT4 file is in Windows-1252 unless it starts
+// with a UTF-8 byte-order mark; its names, strings and string data given as
+// hex are converted to UTF-8. Strings get their terminator in the data.
 #ifndef DEVAVU_FORMATS_REG_FILE_H_
 #define DEVAVU_FORMATS_REG_FILE_H_
 

@@ -1,19 +1,17 @@
 #include "formats/reg_tree.h"
 
-#include <algorithm>
 #include <cstddef>
+
+#include "formats/case_fold.h"
+#include "formats/utf8.h"
 
 namespace libdevavu::formats {
 
-namespace {
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
 bool SameRegName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+  while (!a.empty() && !b.empty()) {
+    if (UpperCaseOf(TakeCodePoint(a)) != UpperCaseOf(TakeCodePoint(b))) return false;
+  }
+  return a.empty() && b.empty();
 }
 
 size_t RegNode::ChildIndex(std::string_view name) const {

@@ -1,7 +1,8 @@
 // The keys and values of a registry read from a file, as the registry
-// operations walk them. Names compare without regard to ASCII case, as the
-// Windows registry's do; keys and values keep the order they were made in,
-// which is the order enumeration gives.
+// operations walk them. Names (UTF-8) compare without regard to case, as the
+// Windows registry's do, for the letters that UpperCaseOf maps; keys and
+// values keep the order they were made in, which is the order enumeration
+// gives.
 #ifndef DEVAVU_FORMATS_REG_TREE_H_
 #define DEVAVU_FORMATS_REG_TREE_H_
 

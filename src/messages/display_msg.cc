@@ -17,7 +17,8 @@ constexpr uint16_t kTextSize = 512;
 
 extern "C" {
 
-DEVAVU_API int32_t DisplayMsg(const char* text, uint32_t msg_no, uint32_t id_no, char severity) {
+DEVAVU_API int32_t DisplayMsg(const char* text, uint32_t msg_no, uint32_t /*id_no*/,
+                              char severity) {
   // One byte more than GetNLSMessage may fill, for the terminating zero.
   char buffer[kTextSize + 1] = {};
   const auto number = static_cast<uint16_t>(msg_no);
@@ -36,13 +37,12 @@ DEVAVU_API int32_t DisplayMsg(const char* text, uint32_t msg_no, uint32_t id_no,
     }
   }
 
-  char identifier[20];
-  const uint16_t id = number != 0 ? number : static_cast<uint16_t>(id_no);
-  std::snprintf(identifier, sizeof identifier, "%s%04d%c", "QRX", id, severity);
-  // Shown in front of the text, as the identifier under which the user finds
-  // the message described; a text without a number goes out alone.
-  char line[sizeof identifier + sizeof buffer + 1];
-  if (id != 0) {
+  // A numbered message goes out behind its identifier, under which the user
+  // finds it described; a text the caller gives is shown as it is.
+  char line[20 + sizeof buffer + 1];
+  if (number != 0) {
+    char identifier[20];
+    std::snprintf(identifier, sizeof identifier, "%s%04d%c", "QRX", number, severity);
     std::snprintf(line, sizeof line, "%s %.*s", identifier, static_cast<int>(shown.size()),
                   shown.data());
     shown = line;

@@ -16,13 +16,13 @@ struct CatalogueText {
   const char* text;  // kFound: the raw text, valid for the life of the process
 };
 
-// Looks the message up in the message library. Each library is opened once,
-// at its first use, in the language of the environment at that time; lookups
-// may come from any thread.
+// Looks the message up in the message library; catalogue_numbers.h says
+// where an identifier lives in a catalogue. Each library is opened once, at
+// its first use, in the language the environment gave at the first use of
+// any library; lookups may come from any thread. The state is per module
+// that links this code, so one library of the process (txtcat) does all
+// lookups.
 CatalogueText LookUpMessage(std::string_view library, uint32_t id);
-
-// True when the message library can be opened.
-bool CatalogueAvailable(std::string_view library);
 
 }  // namespace libdevavu::platform
 

@@ -77,6 +77,8 @@ class Thread {
   void Join();
   bool started() const { return started_; }
   bool IsCurrent() const;
+  // The thread does not exist in the child of a fork: a child forgets it.
+  void ForgetAfterFork() { started_ = false; }
 
  private:
   bool started_ = false;

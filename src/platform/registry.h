@@ -2,8 +2,9 @@
 // that the Windows registry gives (its ERROR_* numbers). Only
 // HKEY_LOCAL_MACHINE exists. On Linux the registry is the export file (.reg)
 // named by QRX_REGISTRY, read again when it changes; without QRX_REGISTRY the
-// registry is empty. A file that cannot be read or is malformed is reported
-// once on standard error, and every operation that starts from
+// registry is empty. A file that cannot be read, is not a file, is larger
+// than 64 MiB (real exports hold a few MB) or is malformed is reported once
+// on standard error, and every operation that starts from
 // HKEY_LOCAL_MACHINE then fails with kRegIoFailed or kRegCorrupt until the
 // file changes. A key that is open keeps the contents it was opened on.
 //

@@ -8,21 +8,31 @@ namespace libdevavu::records {
 
 namespace {
 
-// The length of the stream the list makes, or a refusal: a list without
-// records, one built before, or one over the limit. The sum stops at the
-// limit, so even a looping chain ends.
+// True when the chain of groups comes back on itself. A loop of groups
+// without records would add nothing to the sum below, so only this test
+// ends it.
+bool GroupsLoop(const SmfmtGroup* groups) {
+  const SmfmtGroup* slow = groups;
+  for (const SmfmtGroup* fast = groups; fast != nullptr && fast->next != nullptr;) {
+    fast = fast->next->next;
+    slow = slow->next;
+    if (fast == slow) return true;
+  }
+  return false;
+}
+
+// The length of the stream the list makes, or a refusal: a list over the
+// limit or one whose groups loop. Every record adds at least 4 to the sum,
+// which stops at the limit, so a looping chain of records ends too.
 Outcome MeasureList(const SmfmtGroup* groups, uint32_t* total) {
+  if (GroupsLoop(groups)) return Outcome::kRefused;
   uint32_t sum = 0;
-  bool any = false;
   for (const SmfmtGroup* g = groups; g != nullptr; g = g->next) {
     for (const SmfmtRecord* r = g->first; r != nullptr; r = r->next) {
-      if ((r->flags & SMFMT_BUILT) != 0) return Outcome::kRefused;
-      any = true;
       sum += r->len + 4u;
       if (sum > SMFMT_MAX_STREAM) return Outcome::kRefused;
     }
   }
-  if (!any) return Outcome::kRefused;
   *total = sum;
   return Outcome::kDone;
 }
@@ -50,7 +60,6 @@ Outcome BuildStream(SmfmtRequest& request) {
       at[3] = static_cast<uint8_t>(record_length);
       if (r->data != nullptr && data_length != 0) std::memcpy(at + 4, r->data, data_length);
       r->len = record_length;
-      r->flags |= SMFMT_BUILT;
       at += record_length;
     }
   }

@@ -40,7 +40,20 @@ bool ResolveCallback(TimerCB* cb) {
   return true;
 }
 
-TimerCB* After(TimerCB* prev) { return prev != nullptr ? prev->next : Timers().list.head; }
+// The callback's library may run start-up code as it loads, and that code
+// may call QXTIMER on this thread (lib_lock is recursive): the entry counts as
+// busy meanwhile, so that a remove of it only marks it for the scan to drop.
+bool ResolveWhileBusy(TimerCB* cb) {
+  cb->in_callback = 1;
+  const bool resolved = ResolveCallback(cb);
+  cb->in_callback = 0;
+  return resolved && cb->remove_pending == 0;
+}
+
+// Once devavu_term has begun, no further callback may start.
+bool Stopping(const TimerThreadControl* control) {
+  return (control != nullptr && control->stop.load()) || frame::State().lib_unusable.load() != 0;
+}
 
 // Asks the common services to end the next wait when cb falls due.
 void ArmWakeup(TimerCB* cb, uint32_t now, uint32_t elapsed) {
@@ -78,21 +91,25 @@ bool ScanTimers(TimerThreadControl* control) {
     TraceOwn(&TraceAnchor::debug_info_label,
              OwnText("TimerThrd woken up at %lx\n", static_cast<unsigned long>(now)));
   }
-  TimerCB* cb = timers.list.head;
-  while (cb != nullptr) {
+  // Every entry handled here is freed or re-armed, and neither a re-armed
+  // entry nor one added by a callback is due in this scan; so the scan goes
+  // on from the head each time. Resuming where the entry stood would pass
+  // over entries that landed before that place (after the clock stepped
+  // back, entries can be inserted before older ones) and arm the wake-up for
+  // a later entry than the earliest.
+  while (TimerCB* cb = timers.list.head) {
     const uint32_t elapsed = now - cb->start_time;
     if (elapsed <= cb->interval - kDueMargin) {
       // The list is ordered: the first timer not due ends the scan.
       ArmWakeup(cb, now, elapsed);
       break;
     }
+    if (Stopping(control)) break;
     cb->retry_count += 1;
     const uint32_t final = cb->retry_count > cb->retry_limit ? 1 : 0;
-    TimerCB* const prev = cb->prev;
-    if (cb->callback == nullptr && !ResolveCallback(cb)) {
+    if (cb->callback == nullptr && !ResolveWhileBusy(cb)) {
       RemoveTimerCB(cb);
       FreeTimerCB(cb);
-      cb = After(prev);
       continue;
     }
     if (OwnTraceOn()) {
@@ -102,6 +119,7 @@ bool ScanTimers(TimerThreadControl* control) {
                        static_cast<int>(cb->retry_count)));
       TraceOwn(&TraceAnchor::debug_info_label, "Timer CB", cb, sizeof *cb);
     }
+    if (Stopping(control)) break;
     timers.callback_scan_time = now;
     timers.thread_in_callback = 1;
     cb->in_callback = 1;
@@ -109,11 +127,10 @@ bool ScanTimers(TimerThreadControl* control) {
     cb->callback(cb->corr, final);
     // Shutdown during the callback has freed the list and may have torn
     // down the lock: leave without touching either.
-    if (control != nullptr && control->stop.load()) return false;
+    if (Stopping(control)) return false;
     lock.Enter();
     cb->in_callback = 0;
     timers.thread_in_callback = 0;
-    TimerCB* const prev_after = cb->prev;
     RemoveTimerCB(cb);
     if (final == 0 && cb->remove_pending == 0) {
       cb->start_time = now;
@@ -121,10 +138,10 @@ bool ScanTimers(TimerThreadControl* control) {
     } else {
       FreeTimerCB(cb);
     }
-    cb = After(prev_after);
   }
+  const bool go_on = !Stopping(control);
   lock.Leave();
-  return true;
+  return go_on;
 }
 
 void TimerThrd(void* arg) {

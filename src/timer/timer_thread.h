@@ -23,8 +23,10 @@ struct TimerThreadControl {
 void TimerThrd(void* arg);
 
 // One wake-up: takes lib_lock, reads the clock once, calls every due timer
-// and arms the wake-up for the first one not due. control, when not null,
-// is checked after each callback. False when the thread must end at once.
+// and arms the wake-up for the first one not due. Once devavu_term has begun
+// (control's stop, when control is not null, or the library marked
+// unusable) it starts no further callback and gives false: the thread must
+// end at once.
 bool ScanTimers(TimerThreadControl* control);
 
 }  // namespace libdevavu::timer

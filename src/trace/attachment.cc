@@ -3,6 +3,7 @@
 // with it on the first call of the process.
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
 #include "devavu.h"
 #include "frame/common_services.h"
@@ -52,6 +53,7 @@ int32_t AttachAnchor(const char* name, TraceEntry* entry, TraceAnchor* anchor) {
   return 0;
 }
 
+// Called with own_attach_state already claimed (1).
 int32_t AttachOwnAnchor() {
   libdevavu::trace::OwnTrace& state = libdevavu::trace::Own();
   TraceAnchor& own = state.own_anchor;
@@ -59,7 +61,6 @@ int32_t AttachOwnAnchor() {
   state.own_trace_entry = TraceEntry{};
   own.component_name = kOwnComponentName;
   own.trace_flags = &own.local_flags;
-  state.own_attach_state = libdevavu::trace::kOwnAttached;
 
   const int32_t entry_rc = ProcessCFNFileTraceEntry(&state.own_trace_entry);
   if (entry_rc != 0) {
@@ -75,14 +76,23 @@ int32_t AttachOwnAnchor() {
   return 0;
 }
 
-// The timer thread and QXTIMER trace through the own anchor holding
-// lib_lock; filling the anchor under the same lock keeps them from reading it
-// half made. Before devavu_init there is no lock and no timer thread.
-int32_t AttachOwnAnchorLocked() {
+// The own anchor is attached once, however many threads make their first
+// attachment at the same moment: the state is claimed and looked at again
+// under lib_lock, so a caller that found it not tried waits for the first
+// one's outcome instead of attaching (and leaking) a second time. The timer
+// thread and QXTIMER trace through the own anchor holding the same lock, so
+// they never read it half made. Before devavu_init there is no lock; the claim alone
+// then keeps the attachment single.
+int32_t AttachOwnAnchorOnce() {
   auto& lock = libdevavu::frame::State().lib_lock;
-  if (!lock) return AttachOwnAnchor();
-  libdevavu::platform::LockHolder hold(*lock);
-  return AttachOwnAnchor();
+  std::optional<libdevavu::platform::LockHolder> hold;
+  if (lock) hold.emplace(*lock);
+  uint8_t seen = libdevavu::trace::kOwnNotTried;
+  if (libdevavu::trace::Own().own_attach_state.compare_exchange_strong(
+          seen, libdevavu::trace::kOwnAttached)) {
+    return AttachOwnAnchor();
+  }
+  return seen == libdevavu::trace::kOwnFailed ? -1 : 0;
 }
 
 }  // namespace
@@ -92,14 +102,8 @@ extern "C" {
 DEVAVU_API int32_t GetTraceErrLogAddressability(const char* name, TraceEntry* entry,
                                                 TraceAnchor* anchor) {
   if (name == nullptr || entry == nullptr || anchor == nullptr) return -1;
-  switch (libdevavu::trace::Own().own_attach_state.load()) {
-    case libdevavu::trace::kOwnNotTried:
-      if (const int32_t rc = AttachOwnAnchorLocked(); rc != 0) return rc;
-      break;
-    case libdevavu::trace::kOwnFailed:
-      return -1;
-    default:
-      break;
+  if (libdevavu::trace::Own().own_attach_state.load() != libdevavu::trace::kOwnAttached) {
+    if (const int32_t rc = AttachOwnAnchorOnce(); rc != 0) return rc;
   }
   return AttachAnchor(name, entry, anchor);
 }

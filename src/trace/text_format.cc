@@ -1,5 +1,6 @@
 #include "trace/text_format.h"
 
+#include <array>
 #include <cstring>
 
 namespace libdevavu::trace {
@@ -11,25 +12,28 @@ bool Printable(uint8_t byte) { return byte >= 0x20 && byte <= 0x7D; }
 }  // namespace
 
 size_t FormatHexLine(const uint8_t* bytes, size_t count, char* out) {
+  // The two digits of every byte value, so that a line is a few copies: the
+  // trace library dumps data of every enabled record.
+  static constexpr auto kPairs = [] {
+    std::array<char, 512> pairs{};
+    for (size_t value = 0; value < 256; ++value) {
+      pairs[value * 2] = kHexDigits[value >> 4];
+      pairs[value * 2 + 1] = kHexDigits[value & 0x0F];
+    }
+    return pairs;
+  }();
   if (count > kHexLineBytes) count = kHexLineBytes;
   char* p = out;
-  std::memset(p, ' ', 4);
+  std::memset(p, ' ', kHexLineMax);
   p += 4;
-  for (size_t group = 0; group < 4; ++group) {
-    for (size_t i = group * 4; i < group * 4 + 4; ++i) {
-      if (i < count) {
-        *p++ = kHexDigits[bytes[i] >> 4];
-        *p++ = kHexDigits[bytes[i] & 0x0F];
-      } else {
-        *p++ = ' ';
-        *p++ = ' ';
-      }
-    }
-    *p++ = ' ';
+  for (size_t i = 0; i < count; ++i) {
+    std::memcpy(p + i * 2 + i / 4, &kPairs[bytes[i] * 2], 2);
   }
+  p += 4 * 9;
   std::memcpy(p, "    < ", 6);
   p += 6;
-  for (size_t i = 0; i < count; ++i) *p++ = Printable(bytes[i]) ? static_cast<char>(bytes[i]) : '.';
+  for (size_t i = 0; i < count; ++i) p[i] = Printable(bytes[i]) ? static_cast<char>(bytes[i]) : '.';
+  p += count;
   *p++ = ' ';
   *p++ = '>';
   *p++ = '\n';

@@ -53,4 +53,17 @@ TEST_F(MessageSourcesTest, GetMsgTextReadsByIdentifierAndTerminates) {
   EXPECT_EQ(GetMsgText("qrxmsg.dll", 0xCFFF0002, 0, text), TXT_BAD_ARGUMENT);
 }
 
+TEST_F(MessageSourcesTest, OneLanguageForTheWholeProcess) {
+  char text[256];
+  uint16_t length = 0;
+  ASSERT_EQ(GetNLSMessage(text, sizeof text, 352, "qrxmsg.dll", &length), 0u);
+  setenv("LC_ALL", "de_DE.UTF-8", 1);
+  // Another library and another catalogue, both first used after the change.
+  ASSERT_EQ(GetMsgText("qrxmsg.dll", 0xCFFF0160, sizeof text, text), TXT_FOUND);
+  EXPECT_EQ(std::string(text).rfind("The trace library", 0), 0u) << text;
+  ASSERT_EQ(GetMsgText("qrxtrc.dll", 0xCFFF0036, sizeof text, text), TXT_FOUND);
+  EXPECT_EQ(std::string(text), "Thread %1 started\n");
+  setenv("LC_ALL", "C", 1);
+}
+
 }  // namespace

@@ -2,20 +2,27 @@
 // opens QRXTRACEFILE once per process, so one environment sets both before
 // the first test and each test reads back what it added to the file.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "platform/trace_control.h"
 #include "virarudi.h"
 
 namespace {
@@ -35,7 +42,8 @@ class TraceFileEnvironment : public testing::Environment {
     setenv("QRXTRACE", kTraceSetting, 1);
   }
   void TearDown() override {
-    if (path_) std::filesystem::remove(*path_);
+    if (!path_) return;
+    for (const char* suffix : {"", ".1", ".ctl"}) std::filesystem::remove(path_->string() + suffix);
   }
 
  private:
@@ -45,27 +53,25 @@ class TraceFileEnvironment : public testing::Environment {
 [[maybe_unused]] testing::Environment* const kEnvironment =
     testing::AddGlobalTestEnvironment(new TraceFileEnvironment);
 
+// The text of a trace file: it grows ahead of its text in zero bytes.
+std::string TextOf(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  std::string content = text.str();
+  content.erase(content.find_last_not_of('\0') + 1);
+  return content;
+}
+
 // What the trace file gains from the moment this is made.
 class TraceFileTail {
  public:
-  TraceFileTail() : start_(Size()) {}
+  TraceFileTail() : start_(TextOf(std::getenv("QRXTRACEFILE")).size()) {}
 
-  std::string Read() const {
-    std::ifstream file(std::getenv("QRXTRACEFILE"), std::ios::binary);
-    file.seekg(static_cast<std::streamoff>(start_));
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  std::string Read() const { return TextOf(std::getenv("QRXTRACEFILE")).substr(start_); }
 
  private:
-  static uintmax_t Size() {
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(std::getenv("QRXTRACEFILE"), error);
-    return error ? 0 : size;
-  }
-
-  uintmax_t start_;
+  size_t start_;
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -75,17 +81,33 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The stamp "YYYY-MM-DD hh:mm:ss.mmm [thread id] " of a record's first line,
-// and what follows it.
-const std::regex kStamped(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[(\d+)\] (.*)$)");
+// A header line taken apart after its stamp, "YYYY-MM-DD hh:mm:ss.mmm [TID] ".
+struct Header {
+  std::string thread_id;
+  std::string rest;
+};
+
+std::optional<Header> SplitHeader(const std::string& line) {
+  static constexpr std::string_view kTimeForm = "0000-00-00 00:00:00.000 [";
+  if (line.size() < kTimeForm.size()) return std::nullopt;
+  for (size_t i = 0; i < kTimeForm.size(); ++i) {
+    const bool digit = line[i] >= '0' && line[i] <= '9';
+    if (kTimeForm[i] == '0' ? !digit : line[i] != kTimeForm[i]) return std::nullopt;
+  }
+  const size_t end = line.find("] ", kTimeForm.size());
+  if (end == std::string::npos || end == kTimeForm.size()) return std::nullopt;
+  std::string thread_id = line.substr(kTimeForm.size(), end - kTimeForm.size());
+  if (thread_id.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  return Header{thread_id, line.substr(end + 2)};
+}
 
 std::string WithoutStamp(const std::string& line) {
-  std::smatch match;
-  if (!std::regex_match(line, match, kStamped)) {
+  const std::optional<Header> header = SplitHeader(line);
+  if (!header) {
     ADD_FAILURE() << "no stamp: " << line;
     return line;
   }
-  return match[2];
+  return header->rest;
 }
 
 std::string Hex8(uint32_t value) {
@@ -110,61 +132,155 @@ LogRequest TraceRequest(const char* label, const char* text, const void* data, s
   return request;
 }
 
-TEST(LogFacilitiesTest, RefusedRequestsWriteNothing) {
-  const TraceFileTail tail;
+TEST(LogFacilitiesTest, RefusesANullRequest) {
+  EXPECT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, nullptr), VIRARUDI_NO_REQUEST);
   EXPECT_EQ(LOGFACILITIESEP(LOGREQ_TRACE, nullptr), VIRARUDI_NO_REQUEST);
+  EXPECT_EQ(LOGFACILITIESEP(99, nullptr), VIRARUDI_NO_REQUEST);
+}
+
+TEST(LogFacilitiesTest, RefusesUnknownTypesAndWritesNothing) {
+  const TraceFileTail tail;
   for (const uint32_t type : {3u, 5u, 0xFFFFFFFFu}) {
     LogRequest request = AttachRequest("ORVESVC");
     EXPECT_EQ(LOGFACILITIESEP(type, &request), VIRARUDI_UNKNOWN_TYPE) << type;
+    EXPECT_EQ(request.attach.trace_flags, nullptr);
   }
-  LogRequest request = AttachRequest(nullptr);
-  EXPECT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &request), VIRARUDI_NO_NAME);
-  EXPECT_EQ(LOGFACILITIESEP(LOGREQ_DETACH, &request), VIRARUDI_NO_NAME);
-  EXPECT_EQ(request.attach.trace_flags, nullptr);
   EXPECT_EQ(tail.Read(), "");
 }
 
-TEST(LogFacilitiesTest, EachNameHasItsOwnBaseFlagsAndRecords) {
+TEST(LogFacilitiesTest, RefusesAttachAndDetachWithoutName) {
   const TraceFileTail tail;
+  LogRequest request = AttachRequest(nullptr);
+  EXPECT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &request), VIRARUDI_NO_NAME);
+  EXPECT_EQ(request.attach.trace_flags, nullptr);
+  EXPECT_EQ(LOGFACILITIESEP(LOGREQ_DETACH, &request), VIRARUDI_NO_NAME);
+  EXPECT_EQ(tail.Read(), "");
+}
+
+TEST(LogFacilitiesTest, AttachAnswersWithBaseFlagsByteAndWord) {
+  const TraceFileTail tail;
+  LogRequest request = AttachRequest("ORVESVC");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &request), VIRARUDI_OK);
+  ASSERT_NE(request.attach.trace_flags, nullptr);
+  EXPECT_EQ(*request.attach.trace_flags, 0x40);
+  EXPECT_GE(request.attach.attach_word, 1u);
+  EXPECT_EQ(request.attach.error_id_base, request.attach.attach_word << 20);
+  EXPECT_EQ(request.attach.component_name, std::string("ORVESVC"));
+
+  const std::vector<std::string> lines = Lines(tail.Read());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(WithoutStamp(lines[0]), "ORVESVC  ATTACH base=" +
+                                        Hex8(static_cast<uint32_t>(request.attach.error_id_base)) +
+                                        " flags=40");
+}
+
+TEST(LogFacilitiesTest, AttachingAgainGivesTheSameAnswer) {
+  LogRequest first = AttachRequest("ORVESVC");
+  LogRequest again = AttachRequest("ORVESVC");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &first), VIRARUDI_OK);
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &again), VIRARUDI_OK);
+  EXPECT_EQ(again.attach.trace_flags, first.attach.trace_flags);
+  EXPECT_EQ(again.attach.error_id_base, first.attach.error_id_base);
+  EXPECT_EQ(again.attach.attach_word, first.attach.attach_word);
+}
+
+TEST(LogFacilitiesTest, EachNameHasItsOwnBaseAndFlags) {
   LogRequest orvesvc = AttachRequest("ORVESVC");
   LogRequest app = AttachRequest("APP");
-  LogRequest again = AttachRequest("ORVESVC");
+  LogRequest other = AttachRequest("OTHER");
   ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &orvesvc), VIRARUDI_OK);
   ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &app), VIRARUDI_OK);
-  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &again), VIRARUDI_OK);
-  EXPECT_EQ(*orvesvc.attach.trace_flags, 0x40);
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &other), VIRARUDI_OK);
   EXPECT_EQ(*app.attach.trace_flags, 0xC0);
-  EXPECT_EQ(orvesvc.attach.error_id_base, orvesvc.attach.attach_word << 20);
-  EXPECT_GE(orvesvc.attach.attach_word, 1u);
+  EXPECT_EQ(*other.attach.trace_flags, 0);
   EXPECT_NE(app.attach.error_id_base, orvesvc.attach.error_id_base);
-  EXPECT_EQ(again.attach.trace_flags, orvesvc.attach.trace_flags);
-  EXPECT_EQ(again.attach.error_id_base, orvesvc.attach.error_id_base);
+  EXPECT_NE(app.attach.error_id_base, other.attach.error_id_base);
+  EXPECT_NE(app.attach.trace_flags, orvesvc.attach.trace_flags);
+}
 
+TEST(LogFacilitiesTest, DetachWritesARecordAlsoForAnUnknownName) {
+  LogRequest request = AttachRequest("APP");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &request), VIRARUDI_OK);
+  uint8_t* const flags = request.attach.trace_flags;
+  const TraceFileTail tail;
+  EXPECT_EQ(LOGFACILITIESEP(LOGREQ_DETACH, &request), VIRARUDI_OK);
   LogRequest unknown = AttachRequest("NEVER-ATTACHED");
-  EXPECT_EQ(LOGFACILITIESEP(LOGREQ_DETACH, &app), VIRARUDI_OK);
   EXPECT_EQ(LOGFACILITIESEP(LOGREQ_DETACH, &unknown), VIRARUDI_OK);
-  EXPECT_EQ(*app.attach.trace_flags, 0xC0) << "a detached component may still test its byte";
+  // Components may still test the byte after their detach.
+  EXPECT_EQ(*flags, 0xC0);
+
   const std::vector<std::string> lines = Lines(tail.Read());
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(WithoutStamp(lines[0]), "ORVESVC  ATTACH base=" +
-                                        Hex8(static_cast<uint32_t>(orvesvc.attach.error_id_base)) +
-                                        " flags=40");
-  EXPECT_EQ(WithoutStamp(lines[3]), "APP      DETACH");
-  EXPECT_EQ(WithoutStamp(lines[4]), "NEVER-ATTACHED DETACH");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(WithoutStamp(lines[0]), "APP      DETACH");
+  EXPECT_EQ(WithoutStamp(lines[1]), "NEVER-ATTACHED DETACH");
+}
+
+TEST(LogFacilitiesTest, TraceRecordWithDataAsDumpLines) {
+  const TraceFileTail tail;
+  LogRequest request = TraceRequest("DEBUG INFO ", "state 3", "0123456789ABCDEFG", 17);
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_TRACE, &request), VIRARUDI_OK);
+
+  const std::vector<std::string> lines = Lines(tail.Read());
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(WithoutStamp(lines[0]), "ORVESVC  DEBUG INFO   state 3");
+  EXPECT_EQ(lines[1], "    30313233 34353637 38394142 43444546     < 0123456789ABCDEF >");
+  EXPECT_EQ(lines[2], "    47                                      < G >");
+}
+
+TEST(LogFacilitiesTest, ErrorRecordWithTerminatedText) {
+  const TraceFileTail tail;
+  LogRequest request{};
+  request.error.component_name = "ORVESVC";
+  request.error.error_id = 0x121101;
+  request.error.msg_no = 2;
+  request.error.code = 0x10002;
+  request.error.log_option = 1;
+  request.error.data = "no route to the host";
+  request.error.msg_id = "QRX0002E";
+  request.error.extra[1] = 0x2A;
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ERROR, &request), VIRARUDI_OK);
+
+  const std::vector<std::string> lines = Lines(tail.Read());
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(WithoutStamp(lines[0]),
+            "ORVESVC  ERROR QRX0002E msg=2 id=00121101 code=00010002 object=00000000 option=1 "
+            "extra=00000000,0000002A");
+  EXPECT_EQ(lines[1], "    6E6F2072 6F757465 20746F20 74686520     < no route to the  >");
+  EXPECT_EQ(lines[2], "    686F7374                                < host >");
 }
 
 // Each thread's records carry the thread and sequence numbers in their text
-// and data, so that a record mixed with another shows.
+// and, as printable bytes, in their data, so that a record mixed with another
+// shows.
+constexpr int kThreads = 8;
+constexpr int kRecordsPerThread = 500;
+
+std::string RecordData(int thread, int sequence) {
+  char text[64];
+  std::snprintf(text, sizeof text, "t%d-s%03d-payload-%d%d", thread, sequence, thread, thread);
+  return text;
+}
+
+// The printable column of a dump line.
+std::string DumpedText(const std::string& line) {
+  const size_t open = line.find("< ");
+  const size_t close = line.rfind(" >");
+  if (line.rfind("    ", 0) != 0 || open == std::string::npos || close == std::string::npos ||
+      close < open + 2) {
+    ADD_FAILURE() << "not a dump line: " << line;
+    return {};
+  }
+  return line.substr(open + 2, close - open - 2);
+}
+
 TEST(LogFacilitiesTest, ConcurrentRecordsStayWhole) {
-  constexpr int kThreads = 8;
-  constexpr int kRecords = 500;
   const TraceFileTail tail;
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t] {
-      for (int s = 0; s < kRecords; ++s) {
+      for (int s = 0; s < kRecordsPerThread; ++s) {
         const std::string text = std::to_string(t) + " " + std::to_string(s);
-        const std::string data = "t" + text + "-payload-payload-" + text;
+        const std::string data = RecordData(t, s);
         LogRequest request = TraceRequest("CONCURRENT", text.c_str(), data.data(), data.size());
         ASSERT_EQ(LOGFACILITIESEP(LOGREQ_TRACE, &request), VIRARUDI_OK);
       }
@@ -173,62 +289,235 @@ TEST(LogFacilitiesTest, ConcurrentRecordsStayWhole) {
   for (std::thread& thread : threads) thread.join();
 
   const std::vector<std::string> lines = Lines(tail.Read());
-  ASSERT_EQ(lines.size(), static_cast<size_t>(kThreads * kRecords * 3));
+  ASSERT_EQ(lines.size(), static_cast<size_t>(kThreads * kRecordsPerThread * 3));
   std::vector<int> next(kThreads, 0);
-  std::map<std::string, int> thread_of_id;
-  const std::regex dump(R"(^    [0-9A-F ]{36}    < (.*) >$)");
+  std::vector<std::string> thread_ids(kThreads);
+  constexpr std::string_view kStart = "ORVESVC  CONCURRENT   ";
   for (size_t i = 0; i < lines.size(); i += 3) {
-    std::smatch head, dump1, dump2;
-    ASSERT_TRUE(std::regex_match(lines[i], head, kStamped)) << lines[i];
-    int t = -1, s = -1;
-    ASSERT_EQ(std::sscanf(head.str(2).c_str(), "ORVESVC  CONCURRENT   %d %d", &t, &s), 2) << i;
-    ASSERT_TRUE(t >= 0 && t < kThreads) << lines[i];
-    EXPECT_EQ(thread_of_id.emplace(head.str(1), t).first->second, t) << "one id per thread";
+    const std::optional<Header> header = SplitHeader(lines[i]);
+    ASSERT_TRUE(header && header->rest.rfind(kStart, 0) == 0) << "line " << i << ": " << lines[i];
+    std::istringstream numbers(header->rest.substr(kStart.size()));
+    int t = -1;
+    int s = -1;
+    numbers >> t >> s;
+    ASSERT_TRUE(numbers.eof() && t >= 0 && t < kThreads) << "line " << i << ": " << lines[i];
+    if (thread_ids[t].empty()) thread_ids[t] = header->thread_id;
+    EXPECT_EQ(header->thread_id, thread_ids[t]) << "line " << i;
     EXPECT_EQ(s, next[t]++) << "records of thread " << t << " out of order";
-    ASSERT_TRUE(std::regex_match(lines[i + 1], dump1, dump) &&
-                std::regex_match(lines[i + 2], dump2, dump)) << lines[i + 1] << lines[i + 2];
-    const std::string text = std::to_string(t) + " " + std::to_string(s);
-    EXPECT_EQ(dump1.str(1) + dump2.str(1), "t" + text + "-payload-payload-" + text) << i;
+    EXPECT_EQ(DumpedText(lines[i + 1]) + DumpedText(lines[i + 2]), RecordData(t, s))
+        << "line " << i;
   }
-  EXPECT_EQ(thread_of_id.size(), static_cast<size_t>(kThreads));
+  std::sort(thread_ids.begin(), thread_ids.end());
+  EXPECT_EQ(std::unique(thread_ids.begin(), thread_ids.end()), thread_ids.end())
+      << "threads share an id";
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next[t], kRecordsPerThread) << t;
 }
 
-// The child processes of these tests start the library anew, with the
-// setting given.
+// Writes record s of writer t as ConcurrentRecordsStayWhole does.
+bool WriteNumberedRecord(int t, int s) {
+  const std::string text = std::to_string(t) + " " + std::to_string(s);
+  const std::string data = RecordData(t, s);
+  LogRequest request = TraceRequest("CONCURRENT", text.c_str(), data.data(), data.size());
+  return LOGFACILITIESEP(LOGREQ_TRACE, &request) == VIRARUDI_OK;
+}
+
+// The (writer, sequence) of numbered records in lines, each checked whole;
+// what is wrong goes to *fault.
+std::vector<std::pair<int, int>> NumberedRecords(const std::vector<std::string>& lines,
+                                                 std::string* fault) {
+  std::vector<std::pair<int, int>> records;
+  constexpr std::string_view kStart = "ORVESVC  CONCURRENT   ";
+  for (size_t i = 0; i < lines.size() && fault->empty(); i += 3) {
+    const std::optional<Header> header = SplitHeader(lines[i]);
+    int t = -1;
+    int s = -1;
+    if (header && header->rest.rfind(kStart, 0) == 0) {
+      std::istringstream numbers(header->rest.substr(kStart.size()));
+      numbers >> t >> s;
+    }
+    if (t < 0 || s < 0 || i + 2 >= lines.size() ||
+        DumpedText(lines[i + 1]) + DumpedText(lines[i + 2]) != RecordData(t, s)) {
+      *fault = "record at line " + std::to_string(i) + " is not whole: " + lines[i];
+    }
+    records.emplace_back(t, s);
+  }
+  return records;
+}
+
+// A record whose call returned is in the file, whole, even when its process
+// is killed right after: the child tells each returned record through a pipe
+// and is killed in mid-stream.
+TEST(LogFacilitiesTest, RecordsOfAKilledProcessAreWhole) {
+  const TraceFileTail tail;
+  int acknowledgements[2];
+  ASSERT_EQ(pipe(acknowledgements), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(acknowledgements[0]);
+    for (int s = 0;; ++s) {
+      if (!WriteNumberedRecord(7, s) || write(acknowledgements[1], &s, sizeof s) != sizeof s) {
+        _exit(1);
+      }
+    }
+  }
+  close(acknowledgements[1]);
+  int last = -1;
+  while (last < 3000 && read(acknowledgements[0], &last, sizeof last) == sizeof last) {
+  }
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  for (int s; read(acknowledgements[0], &s, sizeof s) == sizeof s;) last = s;
+  close(acknowledgements[0]);
+
+  std::vector<std::string> lines = Lines(tail.Read());
+  ASSERT_GE(lines.size(), static_cast<size_t>(last + 1) * 3);
+  // The record in flight at the kill may be cut short; every earlier one is whole.
+  lines.resize(static_cast<size_t>(last + 1) * 3);
+  std::string fault;
+  const std::vector<std::pair<int, int>> records = NumberedRecords(lines, &fault);
+  ASSERT_EQ(fault, "");
+  for (int s = 0; s <= last; ++s) ASSERT_EQ(records[s], std::make_pair(7, s));
+}
+
+// The flags byte a component tests changes while the process runs when its
+// control file is written, as qrx trace set does.
+TEST(LogFacilitiesTest, FlagsChangeInTheRunningProcess) {
+  LogRequest app = AttachRequest("APP");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &app), VIRARUDI_OK);
+  uint8_t* const flags = app.attach.trace_flags;
+  namespace platform = libdevavu::platform;
+  const std::string folder = platform::ControlFolder(std::getenv("QRXTRACERUN"));
+  std::string error;
+  ASSERT_TRUE(platform::WriteControlFile(folder + "/" + std::to_string(getpid()),
+                                         "APP=0x03, NEW=0x80", &error))
+      << error;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (std::atomic_ref<uint8_t>(*flags).load() != 0x03 &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(std::atomic_ref<uint8_t>(*flags).load(), 0x03);
+  LogRequest added_later = AttachRequest("NEW");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &added_later), VIRARUDI_OK);
+  EXPECT_EQ(*added_later.attach.trace_flags, 0x80);
+}
+
+// Sets a variable for one scope; in a death test the child process runs
+// inside that scope with the value.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedVariable() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// Attaches three times and exits 0 when every flags byte is 0.
+void AttachAndExit() {
+  int traced = 0;
+  for (const char* name : {"ORVESVC", "APP", "ORVESVC"}) {
+    LogRequest request = AttachRequest(name);
+    if (LOGFACILITIESEP(LOGREQ_ATTACH, &request) != VIRARUDI_OK) std::exit(2);
+    traced |= *request.attach.trace_flags;
+  }
+  std::exit(traced == 0 ? 0 : 1);
+}
+
+// The child processes of these tests start the library anew.
 class LogFacilitiesProcessTest : public testing::Test {
  protected:
   void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
 };
 
 TEST_F(LogFacilitiesProcessTest, BadSettingIsReportedOnceAndIgnored) {
-  setenv("QRXTRACE", "ORVESVC=0x40, APP=300", 1);
-  const auto attach_and_exit = [] {
-    int traced = 0;
-    for (const char* name : {"ORVESVC", "APP", "ORVESVC"}) {
-      LogRequest request = AttachRequest(name);
-      if (LOGFACILITIESEP(LOGREQ_ATTACH, &request) != VIRARUDI_OK) std::exit(2);
-      traced |= *request.attach.trace_flags;
-    }
-    std::exit(traced == 0 ? 0 : 1);
-  };
-  EXPECT_EXIT(attach_and_exit(), testing::ExitedWithCode(0),
+  const ScopedVariable setting("QRXTRACE", "ORVESVC=0x40, APP=300");
+  EXPECT_EXIT(AttachAndExit(), testing::ExitedWithCode(0),
               "^virarudi: QRXTRACE ignored[^\n]*\"300\" of APP[^\n]*\n$");
 }
 
+void TraceTwiceAndExit() {
+  LogRequest first = TraceRequest("FUNC CALL", "first", nullptr, 0);
+  LogRequest second = TraceRequest("FUNC CALL", "second", nullptr, 0);
+  const bool done = LOGFACILITIESEP(LOGREQ_TRACE, &first) == VIRARUDI_OK &&
+                    LOGFACILITIESEP(LOGREQ_TRACE, &second) == VIRARUDI_OK;
+  std::exit(done ? 0 : 1);
+}
+
 TEST_F(LogFacilitiesProcessTest, TraceFileThatCannotBeOpenedIsReportedOnceAndStandardErrorUsed) {
-  setenv("QRXTRACEFILE", "/nonexistent-virarudi-dir/trace.txt", 1);
-  const auto trace_twice_and_exit = [] {
-    LogRequest first = TraceRequest("FUNC CALL", "first", nullptr, 0);
-    LogRequest second = TraceRequest("FUNC CALL", "second", nullptr, 0);
-    std::exit(LOGFACILITIESEP(LOGREQ_TRACE, &first) == VIRARUDI_OK &&
-                      LOGFACILITIESEP(LOGREQ_TRACE, &second) == VIRARUDI_OK
-                  ? 0
-                  : 1);
-  };
-  EXPECT_EXIT(trace_twice_and_exit(), testing::ExitedWithCode(0),
+  const ScopedVariable file("QRXTRACEFILE", "/nonexistent-virarudi-dir/trace.txt");
+  EXPECT_EXIT(TraceTwiceAndExit(), testing::ExitedWithCode(0),
               "^virarudi: cannot open[^\n]*/nonexistent-virarudi-dir/trace.txt[^\n]*\n"
               "[^\n]* ORVESVC  FUNC CALL    first\n"
               "[^\n]* ORVESVC  FUNC CALL    second\n$");
+}
+
+// Four processes write one trace file limited to 64K: every file holds only
+// whole records, none is longer than the limit, and the two files kept
+// (<name>.1, then <name>) hold the last records of each writer without a gap.
+void FourWritersWithRotationAndExit() {
+  constexpr int kWriters = 4;
+  constexpr int kRecords = 3000;
+  std::vector<pid_t> writers;
+  for (int t = 0; t < kWriters; ++t) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (int s = 0; s < kRecords; ++s) {
+        if (!WriteNumberedRecord(t, s)) _exit(1);
+      }
+      std::exit(0);
+    }
+    writers.push_back(pid);
+  }
+  bool written = true;
+  for (const pid_t pid : writers) {
+    int status = 0;
+    written = waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+              written;
+  }
+  const std::string path = std::getenv("QRXTRACEFILE");
+  std::string fault = written ? "" : "a writer failed";
+  std::vector<std::vector<int>> sequences(kWriters);
+  for (const std::string& name : {path + ".1", path}) {
+    const std::string text = TextOf(name);
+    if (std::filesystem::file_size(name) > 64 * 1024 || text.find('\0') != std::string::npos) {
+      fault += name + " is longer than its limit or has a hole; ";
+    }
+    for (const auto& [t, s] : NumberedRecords(Lines(text), &fault)) {
+      if (t >= kWriters) fault += "writer " + std::to_string(t) + "? ";
+      if (fault.empty()) sequences[t].push_back(s);
+    }
+  }
+  for (int t = 0; t < kWriters && fault.empty(); ++t) {
+    for (size_t i = 0; i < sequences[t].size(); ++i) {
+      if (sequences[t][i] != kRecords - static_cast<int>(sequences[t].size() - i)) {
+        fault = "records of writer " + std::to_string(t) + " lost or out of order";
+      }
+    }
+  }
+  std::fputs(fault.c_str(), stderr);
+  std::exit(fault.empty() ? 0 : 1);
+}
+
+TEST_F(LogFacilitiesProcessTest, FourProcessesShareARotatingFile) {
+  const std::string path = testing::TempDir() + "virarudi_rotation_" + std::to_string(getpid());
+  const ScopedVariable file("QRXTRACEFILE", path.c_str());
+  const ScopedVariable limit("QRXTRACEMAX", "64K");
+  EXPECT_EXIT(FourWritersWithRotationAndExit(), testing::ExitedWithCode(0), "^$");
+  for (const char* suffix : {"", ".1", ".ctl"}) std::filesystem::remove(path + suffix);
 }
 
 }  // namespace

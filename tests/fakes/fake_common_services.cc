@@ -75,13 +75,18 @@ int32_t GetActiveConfig(char** name) {
 }
 
 uint32_t MSWLoadDLL(char* /*work*/, uint32_t /*work_size*/, const char* module, void** handle) {
-  std::lock_guard<std::mutex> hold(fakes::Lock());
-  auto& services = fakes::Services();
-  services.loaded_modules.push_back(module != nullptr ? module : "(null)");
-  if (module == nullptr) return ORV_BAD_ARGUMENT;
-  if (services.load_result != 0) return services.load_result;
-  if (services.missing_modules.count(module) != 0) return ORV_MODULE_NOT_FOUND;
-  *handle = &services;
+  void (*on_load)(const char*) = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(fakes::Lock());
+    auto& services = fakes::Services();
+    services.loaded_modules.push_back(module != nullptr ? module : "(null)");
+    if (module == nullptr) return ORV_BAD_ARGUMENT;
+    if (services.load_result != 0) return services.load_result;
+    if (services.missing_modules.count(module) != 0) return ORV_MODULE_NOT_FOUND;
+    *handle = &services;
+    on_load = services.on_load;
+  }
+  if (on_load != nullptr) on_load(module);
   return 0;
 }
 

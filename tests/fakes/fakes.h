@@ -35,6 +35,9 @@ struct CommonServices {
   std::set<std::string> missing_modules;         // fail with 126
   std::map<std::string, void*> entry_points;     // by name; the trace library's
                                                  // is always there
+  // Runs after each successful load, outside the fakes' lock, as a module's
+  // start-up code does.
+  void (*on_load)(const char* module) = nullptr;
   // Every StartAsyncTimer delay, in order.
   std::vector<uint32_t> async_delays;
 

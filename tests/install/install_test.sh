@@ -36,7 +36,7 @@ cmake --build "$work/hello-cmake" > "$work/hello-build.log" 2>&1 ||
 env -i PATH=/usr/bin:/bin QRXTRACEFILE="$work/trace-cmake.log" "$work/hello-cmake/hello_main" |
   tee "$work/hello-cmake.out"
 grep -q 'HelloTick(corr=1, final=1)' "$work/hello-cmake.out"
-grep -q 'hello: message 352: .*VIRARUDI' "$work/hello-cmake.out"
+grep -q 'hello: message 512: Quorix component HELLO is stopping' "$work/hello-cmake.out"
 
 echo "--- hello, built with pkg-config"
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"

@@ -55,12 +55,38 @@ TEST_F(MessagesIntegrationTest, QrxMsgPrintsTheTextOfTheUsersLanguage) {
             std::string(kGerman352) + "\n");
 }
 
-TEST_F(MessagesIntegrationTest, CatalogueNamedByNlsPathIsRead) {
-  Write("qrxmsg.msg", "$set 53247\n352 Own text for %2 (%1)\\n\n");
-  ASSERT_EQ(Run("", "mkdir de && " GENCAT " de/qrxmsg.cat qrxmsg.msg").exit_code, 0);
+TEST_F(MessagesIntegrationTest, LanguageThatIsNotShippedFallsBackToEnglish) {
+  EXPECT_EQ(Qrx("LANG=ja_JP.UTF-8", "msg 5 0xCFFF0160 7 VIRARUDI").out,
+            std::string(kEnglish352) + "\n");
+}
+
+TEST_F(MessagesIntegrationTest, CatalogueNamedByNlsPathComesFirst) {
+  // Made as the README tells a user: mc2cat, then gencat.
+  Write("qrxmsg.mc", "LanguageNames=(German=0x407:MSG00407)\nMessageId=352\n"
+                     "Severity=Error\nFacility=Application\nLanguage=German\n"
+                     "Own text for %2 (%1)\n.\n");
+  ASSERT_EQ(Run("", std::string(MC2CAT) + " qrxmsg.mc . de && LC_ALL=C.UTF-8 " GENCAT
+                    " de/qrxmsg.cat de/qrxmsg.msg").exit_code, 0);
   const std::string nlspath = "NLSPATH='" + dir_ + "/%l/%N.cat'";
   EXPECT_EQ(Qrx(nlspath + " LANG=de_DE.UTF-8", "msg 5 0xCFFF0160 7 VIRARUDI").out,
             "Own text for VIRARUDI (7)\n");
+  const Outcome other = Qrx(nlspath + " LANG=de_DE.UTF-8", "msg 5 0xCFFF0161 7 X");
+  EXPECT_EQ(other.out, "ERROR 100: 2nd level message retrieval failure: Check message files.\n")
+      << "the user's catalogue replaces the whole catalogue, the not-found message too";
+  EXPECT_EQ(other.exit_code, 1);
+  EXPECT_EQ(Qrx(nlspath + " LANG=en_GB", "msg 5 0xCFFF0160 7 VIRARUDI").out,
+            std::string(kEnglish352) + "\n")
+      << "English is not in the user's folder: the installed one";
+
+  // A corrupt catalogue there (its tables larger than the file) counts as
+  // missing; handed to the C library, it would kill the process.
+  std::fstream corrupt(Path("de/qrxmsg.cat"), std::ios::in | std::ios::out | std::ios::binary);
+  corrupt.seekp(4);
+  corrupt.write("\0\0\0\x10", 4);
+  corrupt.close();
+  const Outcome after = Qrx(nlspath + " LANG=de_DE.UTF-8", "msg 5 0xCFFF0160 7 VIRARUDI");
+  EXPECT_EQ(after.out, std::string(kGerman352) + "\n");
+  EXPECT_EQ(after.exit_code, 0);
 }
 
 TEST_F(MessagesIntegrationTest, NumberInsertsAndTheTraceComponentsIndex) {
@@ -93,9 +119,14 @@ TEST_F(MessagesIntegrationTest, MissingTraceLibraryShowsMessage352OnStandardErro
   const Outcome run = Run(env, std::string(C_COMPONENT) + " attach3");
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out, "init=0\nattach1=-1\nattach2=-1\nattach3=-1\n");
-  const std::string expected = std::string("Quorix: QRX0352E ") + kEnglish352 + "\n";
+  const std::string expected = std::string("Quorix: ") + kEnglish352 + "\n";
   EXPECT_EQ(run.err, std::string(expected).replace(expected.find("code 7"), 6, "code 126"))
       << "one box, for the library's own attachment";
+
+  const Outcome german = Run(env + " LANG=de_DE.UTF-8", std::string(C_COMPONENT) + " attach3");
+  const std::string german_box = std::string("Quorix: ") + kGerman352 + "\n";
+  EXPECT_EQ(german.err, std::string(german_box).replace(german_box.find("Code 7"), 6, "Code 126"))
+      << "one box, in German";
 }
 
 }  // namespace

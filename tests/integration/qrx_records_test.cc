@@ -81,8 +81,14 @@ TEST_F(QrxTest, ListReportsMalformedRecordsAndRecordsLeftOut) {
        "only 6 bytes left\n"},
       {std::string("!\x05\x00\x00\x04\x05\x00", 7), 1, "",
        "qrx records: s.bin: malformed record at offset 4: 2 stray bytes at the end\n"},
-      {"12 0\n0 0\n200 1\n12 1\n", 0, "2 records of a second type of 0 and 12 to 255 left out",
-       ""},
+      {"12 0\n0 0\n200 1\n12 1\n", 0,
+       "2 records of a second type of 0 and 12 to 255 left out: that class has one group\n", ""},
+      // The parse checks the type 13 record, finds it malformed and leaves it out.
+      {"12 0\n0 0\nraw 0d 02 00 09 00\n", 1,
+       "left out: type 13, subtype 2, length 9, flags 0x1 (malformed)\n"
+       "2 records of a second type of 0 and 12 to 255 left out: that class has one group\n",
+       "qrx records: s.bin: malformed record at offset 8: type 13, record length 9, "
+       "only 5 bytes left\n"},
   };
   for (const auto& c : cases) {
     if (c.description[0] == '!') {
@@ -136,6 +142,10 @@ TEST_F(QrxTest, RecordsUsageErrors) {
   }
   EXPECT_EQ(Qrx("records --help").exit_code, 0);
   EXPECT_EQ(Qrx("records missing.bin").err, "qrx records: missing.bin: No such file or directory\n");
+  const Outcome endless = Qrx("records /dev/zero");
+  EXPECT_EQ(endless.exit_code, 1);
+  EXPECT_EQ(endless.err,
+            "qrx records: /dev/zero: more than 16777216 bytes (16 MiB), the most it reads\n");
 }
 
 }  // namespace

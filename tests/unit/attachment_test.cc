@@ -1,4 +1,7 @@
+#include <atomic>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "frame/library_state.h"
 #include "library_test.h"
@@ -40,6 +43,55 @@ TEST_F(AttachmentTest, FirstAttachRegistersTheLibraryFirst) {
   EXPECT_EQ(Requests(LOGREQ_ATTACH).size(), 3u) << "the library attaches itself once";
   UnGetTraceErrLogAddressability("SECOND", &entry2, &second);
   DetachAndTerm();
+}
+
+// Components of several threads attaching at once, while another thread
+// takes lib_lock again and again, attach the library itself once and leave
+// no block behind.
+TEST_F(AttachmentTest, SimultaneousFirstAttachmentsAttachTheLibraryOnce) {
+  constexpr int kThreads = 8;
+  for (int round = 0; round < 100; ++round) {
+    SCOPED_TRACE(round);
+    fakes::ResetAll();
+    ASSERT_EQ(devavu_init(), 0);
+    ASSERT_EQ(devavu_init2(0), 0);
+    std::vector<TraceEntry> entries(kThreads);
+    std::vector<TraceAnchor> anchors(kThreads);
+    std::vector<int32_t> results(kThreads, -99);
+    for (int i = 0; i < kThreads; ++i) {
+      ASSERT_EQ(ProcessCFNFileTraceEntry(&entries[i]), 0);
+      InitAnchor(anchors[i], "APP");
+    }
+    std::atomic<bool> go{false};
+    std::atomic<bool> done{false};
+    std::thread busy([&] {
+      uint8_t version[4];
+      while (!done.load()) devavu(0, version);
+    });
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+      threads.emplace_back([&, i] {
+        while (!go.load()) std::this_thread::yield();
+        results[i] = GetTraceErrLogAddressability("APP", &entries[i], &anchors[i]);
+      });
+    }
+    go = true;
+    for (auto& t : threads) t.join();
+    done = true;
+    busy.join();
+    EXPECT_EQ(results, std::vector<int32_t>(kThreads, 0));
+    {
+      std::lock_guard<std::mutex> hold(fakes::Lock());
+      int own = 0;
+      for (const auto& r : fakes::TraceLib().requests) {
+        own += r.type == LOGREQ_ATTACH && r.component == "ORVESVC" ? 1 : 0;
+      }
+      EXPECT_EQ(own, 1);
+    }
+    for (int i = 0; i < kThreads; ++i) UnGetTraceErrLogAddressability("APP", &entries[i], &anchors[i]);
+    devavu_term();
+    EXPECT_EQ(fakes::LiveBlocks(), 0u);
+  }
 }
 
 TEST_F(AttachmentTest, ReplyWithoutFlagsKeepsTracingOff) {

@@ -162,10 +162,12 @@ TEST_F(RecordsTest, BuildWritesEachGroupTogetherInListOrder) {
   ASSERT_EQ(Call(SMFMT_BUILD), 0);
   EXPECT_EQ(TakeBuilt(), together);
   EXPECT_EQ(request_.groups->first->len, 7) << "lengths become record lengths";
-  EXPECT_EQ(request_.groups->first->flags, SMFMT_BUILT);
-  uint8_t* const built = request_.buf;
-  EXPECT_EQ(Call(SMFMT_BUILD), -1) << "a list builds once";
-  EXPECT_EQ(request_.buf, built);
+  EXPECT_EQ(request_.groups->first->flags, 0u) << "no bit but the malformed one is ever set";
+  for (SmfmtGroup* g = request_.groups; g != nullptr; g = g->next) {
+    for (SmfmtRecord* r = g->first; r != nullptr; r = r->next) r->len -= 4;
+  }
+  ASSERT_EQ(Call(SMFMT_BUILD), 0);
+  EXPECT_EQ(TakeBuilt(), together) << "with the data lengths put back, it builds again";
   ASSERT_EQ(Call(SMFMT_FREE_LIST), 0);
 
   ASSERT_EQ(Parse(Concat({Record(1, 0, {0xA}), Record(2, 0, {0xB}), Record(1, 1, {0xC})})), 0);
@@ -175,7 +177,7 @@ TEST_F(RecordsTest, BuildWritesEachGroupTogetherInListOrder) {
   EXPECT_EQ(fakes::LiveBlocks(), 0u);
 }
 
-TEST_F(RecordsTest, BuildLimitIsInclusiveAndARefusalChangesNothing) {
+TEST_F(RecordsTest, BuildLimitIsInclusiveEmptyListsBuildAndRefusalsChangeNothing) {
   SmfmtRecord records[2] = {{1, 0, 32764, 0, 0, nullptr, nullptr}, {2, 0, 32763, 0, 0, nullptr, nullptr}};
   SmfmtGroup groups[2] = {{&groups[1], &records[0]}, {nullptr, &records[1]}};
   request_.groups = groups;
@@ -192,9 +194,23 @@ TEST_F(RecordsTest, BuildLimitIsInclusiveAndARefusalChangesNothing) {
   EXPECT_EQ(Call(SMFMT_BUILD), -1) << "one byte over";
   EXPECT_EQ(request_.buf, &sentinel);
   EXPECT_EQ(records[0].flags, 0u);
-  groups[0].first = groups[1].first = nullptr;
-  EXPECT_EQ(Call(SMFMT_BUILD), -1) << "no records";
   EXPECT_EQ(fakes::Services().memget_calls, 1u);
+  groups[0].first = groups[1].first = nullptr;
+  for (SmfmtGroup* list : {groups, static_cast<SmfmtGroup*>(nullptr)}) {
+    request_.groups = list;
+    request_.len = 9;
+    ASSERT_EQ(Call(SMFMT_BUILD), 0) << "no records: an empty stream";
+    EXPECT_EQ(request_.len, 0);
+    EXPECT_TRUE(TakeBuilt().empty());
+  }
+  groups[1].next = &groups[0];
+  request_.groups = groups;
+  request_.buf = &sentinel;
+  const uint64_t memgets = fakes::Services().memget_calls;
+  EXPECT_EQ(Call(SMFMT_BUILD), -1) << "groups that loop";
+  EXPECT_EQ(request_.buf, &sentinel);
+  EXPECT_EQ(fakes::Services().memget_calls, memgets);
+  EXPECT_EQ(fakes::LiveBlocks(), 0u);
 }
 
 // Three groups, a left-out record of the shared class, records with and

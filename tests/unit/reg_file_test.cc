@@ -63,6 +63,60 @@ TEST(RegFile, AnsiVersion4AndUnicodeVersion5ExportsGiveTheSameTree) {
       << "the HKEY_CURRENT_USER value is passed over";
 }
 
+TEST(RegFile, KeyNamesMayEndInABracketAndCompareInAnyCase) {
+  const auto contents = ParseOk(std::string(kHeader4) +
+                                "[HKEY_LOCAL_MACHINE\\A\\Default\\[TRACE]]\r\n\"V\"=\"x\"\r\n"
+                                "[hkey_local_machine\\a\\DEFAULT\\[trace]]\r\n\"w\"=\"y\"\r\n");
+  const RegNode* trace = Walk(contents.local_machine.get(), "a\\default\\[TRACE]");
+  ASSERT_NE(trace, nullptr);
+  EXPECT_EQ(trace->name(), "[TRACE]");
+  EXPECT_EQ(trace->values().size(), 2u) << "both key lines name one key";
+}
+
+// Names compare as the Windows registry's do, letters beyond ASCII included.
+TEST(RegFile, NamesCompareWithoutRegardToCase) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool same;
+  } cases[] = {
+      {"\xC3\xBCmlaut", "\xC3\x9CMLAUT", true},            // ümlaut ÜMLAUT
+      {"\xC3\xBF", "\xC5\xB8", true},                      // ÿ Ÿ
+      {"\xC5\x91\xC5\x82\xC5\xBE", "\xC5\x90\xC5\x81\xC5\xBD", true},  // őłž ŐŁŽ
+      {"\xCF\x83\xCF\x82", "\xCE\xA3\xCE\xA3", true},      // σς ΣΣ
+      {"\xD1\x8F\xD1\x91", "\xD0\xAF\xD0\x81", true},      // яё ЯЁ
+      {"stra\xC3\x9F" "e", "STRASSE", false},               // ß has no one upper case
+      {"\xC3\xA4", "a", false},
+      {"\xC3\xBC", "\xC3\xBC\xC3\xBC", false},
+      {"\xFC", "\xDC", false},                              // not UTF-8: bytes as they are
+      {"\xFC", "\xFC", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+    EXPECT_EQ(libdevavu::formats::SameRegName(c.a, c.b), c.same);
+    EXPECT_EQ(libdevavu::formats::SameRegName(c.b, c.a), c.same);
+  }
+}
+
+// A REGEDIT4 file is in the ANSI code page: names and strings come out as
+// UTF-8, as those of a version 5 file do; a UTF-8 byte-order mark keeps it.
+TEST(RegFile, AnsiFileComesOutAsUtf8) {
+  const auto contents = ParseOk(std::string(kHeader4) +
+                                "[HKEY_LOCAL_MACHINE\\\xDCmlaut]\r\n"
+                                "\"Gr\xF6\xDF" "e\"=\"\x80 5\"\r\n"
+                                "\"x\"=hex(1):e9,00\r\n");
+  const RegNode* key = Walk(contents.local_machine.get(), "\xC3\xBCMLAUT");
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key->name(), "\xC3\x9Cmlaut");
+  ASSERT_EQ(key->values().size(), 2u);
+  EXPECT_EQ(key->values()[0].name, "Gr\xC3\xB6\xC3\x9F" "e");
+  EXPECT_EQ(key->values()[0].data, Bytes(std::string_view("\xE2\x82\xAC 5", 6)));
+  EXPECT_EQ(key->values()[1].data, Bytes(std::string_view("\xC3\xA9", 3)));
+
+  const auto utf8 = ParseOk("\xEF\xBB\xBFREGEDIT4\n[HKEY_LOCAL_MACHINE\\\xC3\x9Cmlaut]\n");
+  EXPECT_NE(Walk(utf8.local_machine.get(), "\xC3\x9Cmlaut"), nullptr);
+}
+
 TEST(RegFile, ValueDataOfEveryKind) {
   const auto contents = ParseOk(
       "Windows Registry Editor Version 5.00\n"

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -137,12 +138,7 @@ TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
   reg::CloseRegistryKey(old_key);
 }
 
-TEST_F(RegistryTest, ABadFileIsReportedOnceAndEveryReadFailsUntilItIsCorrected) {
-  testing::internal::CaptureStderr();
-  Open("Soft", reg::kRegIoFailed);
-  Open("Soft", reg::kRegIoFailed);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "devavu: registry file " + path_ + " cannot be read: No such file or directory\n");
+TEST_F(RegistryTest, AMalformedFileIsReportedOnceAndEveryReadFailsUntilItIsCorrected) {
   Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft]\n\"v\"=dword:xyz\n");
   testing::internal::CaptureStderr();
   Open("Soft", reg::kRegCorrupt);
@@ -155,6 +151,34 @@ TEST_F(RegistryTest, ABadFileIsReportedOnceAndEveryReadFailsUntilItIsCorrected) 
                       "until the file is corrected\n");
   Write(kFile);
   reg::CloseRegistryKey(Open("Soft"));
+}
+
+// Each is reported once, and every read fails at once until the file
+// changes: an endless file is not read again on each call.
+TEST_F(RegistryTest, AFileThatCannotServeIsReportedOnceAndFailsEveryRead) {
+  const std::string big = dir_ + "/big.reg";
+  std::ofstream(big).close();
+  std::filesystem::resize_file(big, (64u << 20) + 1);  // sparse: nothing is written
+  const struct {
+    std::string path;
+    std::string why;
+  } cases[] = {
+      {path_, " cannot be read: No such file or directory"},
+      {dir_, " is a directory, not a file"},
+      {"/dev/zero", " is larger than 64 MiB, the most that is read"},
+      {big, " is larger than 64 MiB, the most that is read"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    setenv("QRX_REGISTRY", c.path.c_str(), 1);
+    testing::internal::CaptureStderr();
+    Open("Soft", reg::kRegIoFailed);
+    Open("Soft", reg::kRegIoFailed);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "devavu: registry file " + c.path + c.why +
+                  "; every registry read fails until the file changes\n");
+  }
+  std::remove(big.c_str());
 }
 
 }  // namespace

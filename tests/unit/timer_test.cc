@@ -1,6 +1,7 @@
 // The timer service without its thread: requests, the ordered list and the
 // scans, with a clock the test sets and callbacks that record their calls.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frame/library_state.h"
@@ -20,6 +21,7 @@ class TimerTest : public LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     now_ = 5000;
+    add_interval_ = 100;
     calls_.clear();
     libdevavu::timer::Clock().read = [] { return now_; };
     {  // the callbacks, by entry name
@@ -72,7 +74,7 @@ class TimerTest : public LibraryTest {
   static void AddAnother(uint32_t corr, uint32_t final) {
     RecordCall(corr, final);
     now_ += 500;  // the add must not see this: it takes the scan's time
-    add_result_ = Add(corr + 1000, 100);
+    add_result_ = Add(corr + 1000, add_interval_);
   }
   static void StepClock(uint32_t corr, uint32_t final) {
     RecordCall(corr, final);
@@ -83,6 +85,7 @@ class TimerTest : public LibraryTest {
   static inline std::vector<std::pair<uint32_t, uint32_t>> calls_;  // corr, final
   static inline int32_t remove_result_ = 0;
   static inline int32_t add_result_ = 0;
+  static inline uint32_t add_interval_ = 100;  // of the timer AddAnother adds
   size_t baseline_blocks_ = 0;
 
  private:
@@ -236,13 +239,20 @@ TEST_F(TimerTest, WakeupIsArmedForTheRestOfTheInterval) {
   EXPECT_EQ(libdevavu::timer::Timers().qxtimer_sems.wait_timeout, 1970u);
 }
 
-TEST_F(TimerTest, UnloadableCallbackIsLoggedAndLaterTimersStillFire) {
+// A callback that cannot be had is logged; one whose timer the library's
+// start-up code removed is dropped uncalled. The scan goes on.
+TEST_F(TimerTest, CallbackThatCannotBeHadIsLoggedOrDroppedAndLaterTimersStillFire) {
   fakes::Services().missing_modules.insert("NOWHERE");
+  fakes::Services().on_load = [](const char* module) {
+    if (std::string_view(module) == "SELFREMOVE") remove_result_ = Remove(4);
+  };
   Add(1, 1000, 3, "OnTimer", "NOWHERE");
   Add(2, 1000, 0, "NoSuchEntry");
+  Add(4, 1000, 3, "OnTimer", "SELFREMOVE");
   Add(3, 1000);
   now_ += 1000;
   Scan();
+  EXPECT_EQ(remove_result_, QXTIMER_RUNNING);
   ASSERT_EQ(calls_.size(), 1u);
   EXPECT_EQ(calls_[0].first, 3u);
   const auto errors = Requests(LOGREQ_ERROR);
@@ -279,6 +289,35 @@ TEST_F(TimerTest, RequestsFromACallback) {
   Scan();
   EXPECT_EQ(calls_.size(), 5u) << "1 due one interval after the scan that called it";
   EXPECT_EQ(calls_.back(), std::make_pair(1u, 1u));
+}
+
+// After the clock stepped back, a timer added in a scan can land before
+// older ones; the scan must still arm the wake-up for the earliest.
+TEST_F(TimerTest, ClockSteppedBackStillArmsTheEarliestTimer) {
+  Add(60, 60000);
+  now_ = 5900;
+  Add(1, 200, 1, "AddAnother");  // expires at 6100
+  now_ = 5000;                   // the clock steps back by 900 ms
+  add_interval_ = 1000;          // the added timer expires at 6000, before 6100
+  Scan();
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(Queue(), (std::vector<uint32_t>{1, 1001, 60}));
+  EXPECT_EQ(fakes::Services().async_delays.back(), 200u) << "not the 60 s timer";
+}
+
+// devavu_term begins by marking the library unusable, on any thread: from
+// then on no further callback starts.
+TEST_F(TimerTest, NoCallbackStartsOnceTermHasBegun) {
+  fakes::Services().entry_points["TermBegins"] =
+      reinterpret_cast<void*>(+[](uint32_t corr, uint32_t final) {
+        RecordCall(corr, final);
+        libdevavu::frame::State().lib_unusable = 1;
+      });
+  Add(1, 1000, 0, "TermBegins");
+  Add(2, 1000);
+  now_ += 1000;
+  EXPECT_FALSE(libdevavu::timer::ScanTimers(nullptr));
+  EXPECT_EQ(calls_.size(), 1u);
 }
 
 TEST(TimerClock, SecondsAndMillisecondsWrapModulo32Bits) {

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/catalogue_numbers.h"
+
 namespace mc2cat {
 
 namespace {
@@ -31,33 +33,28 @@ void AppendEscaped(std::string_view text, std::string* out) {
 
 }  // namespace
 
-bool WriteGencatSource(const McFile& file, size_t language, const std::string& origin,
-                       std::string* out, McError* error) {
+void WriteGencatSource(const McFile& file, size_t language, const std::string& origin,
+                       std::string* out) {
   std::vector<const McMessage*> order;
   for (const McMessage& m : file.messages) {
-    if ((m.id >> 16) == 0 || (m.id & 0xFFFF) == 0) {
-      *error = {m.line, "identifier of message " + std::to_string(m.id & 0xFFFF) +
-                            " gives set or message number 0, which a catalogue cannot hold"};
-      return false;
-    }
-    order.push_back(&m);
+    if (m.texts[language]) order.push_back(&m);
   }
   std::sort(order.begin(), order.end(),
             [](const McMessage* a, const McMessage* b) { return a->id < b->id; });
   out->clear();
   *out += "$ Generated from " + origin + " (" + file.languages[language].name +
           "); edit the .mc file instead.\n";
-  uint32_t set = 0;
+  int set = 0;
   for (const McMessage* m : order) {
-    if ((m->id >> 16) != set) {
-      set = m->id >> 16;
+    const libdevavu::platform::CatalogueNumbers at = libdevavu::platform::CatalogueNumbersOf(m->id);
+    if (at.set != set) {
+      set = at.set;
       *out += "$set " + std::to_string(set) + "\n";
     }
-    *out += std::to_string(m->id & 0xFFFF) + " ";
-    AppendEscaped(m->texts[language], out);
+    *out += std::to_string(at.message) + " ";
+    AppendEscaped(*m->texts[language], out);
     *out += "\n";
   }
-  return true;
 }
 
 }  // namespace mc2cat

@@ -1,5 +1,5 @@
-// Writes the messages of one language of an .mc file as a source for gencat:
-// set = identifier >> 16, message = identifier & 0xFFFF.
+// Writes the messages of one language of an .mc file as a source for gencat,
+// each at the set and message number its identifier maps to.
 #ifndef DEVAVU_TOOLS_MC2CAT_GENCAT_SOURCE_H_
 #define DEVAVU_TOOLS_MC2CAT_GENCAT_SOURCE_H_
 
@@ -10,10 +10,10 @@
 
 namespace mc2cat {
 
-// The gencat source of file's language number language, or false with the
-// fault in *error: a set or message number 0, which a catalogue cannot hold.
-bool WriteGencatSource(const McFile& file, size_t language, const std::string& origin,
-                       std::string* out, McError* error);
+// The gencat source of file's language number language: the messages that
+// have a text in it.
+void WriteGencatSource(const McFile& file, size_t language, const std::string& origin,
+                       std::string* out);
 
 }  // namespace mc2cat
 

@@ -1,6 +1,9 @@
-// mc2cat INPUT.mc OUTDIR LANG...: writes OUTDIR/<lang>/<name>.msg, a gencat
-// source for each language asked for, from one Message Compiler file. A
-// fault ends it with "INPUT.mc:LINE: what is wrong" and exit code 1.
+// mc2cat INPUT.mc OUTDIR LANG...: writes OUTDIR/<LANG>/<name>.msg, a gencat
+// source for each language asked for, from one Message Compiler file. LANG
+// is a locale (zh_TW), a bare language where the file has one of it (de), or
+// a Windows language identifier (0x418). Languages not asked for do not
+// matter. A fault ends it with "INPUT.mc:LINE: error: what is wrong" and exit
+// code 1; what other message compilers read otherwise is a warning.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -16,6 +19,41 @@ int Fault(const std::string& file, int line, const std::string& what) {
   if (line > 0) std::cerr << ':' << line;
   std::cerr << ": error: " << what << '\n';
   return 1;
+}
+
+std::string Hex(uint16_t id) {
+  std::ostringstream out;
+  out << "0x" << std::hex << id;
+  return out.str();
+}
+
+// The index of the language asked for, or the fault in *error.
+bool FindLanguage(const mc2cat::McFile& file, const std::string& asked, size_t* index,
+                  std::string* error) {
+  const auto& languages = file.languages;
+  std::vector<size_t> found;
+  for (size_t i = 0; i < languages.size(); ++i) {
+    const std::string& code = languages[i].code;
+    if (code == asked || Hex(languages[i].id) == asked) {
+      *index = i;
+      return true;
+    }
+    if (asked.find('_') == std::string::npos && code.compare(0, code.find('_'), asked) == 0) {
+      found.push_back(i);
+    }
+  }
+  if (found.size() == 1) {
+    *index = found[0];
+    return true;
+  }
+  if (found.empty()) {
+    *error = "no messages in language '" + asked + "'";
+  } else {
+    *error = "'" + asked + "' is more than one language here:";
+    for (size_t i : found) *error += " " + languages[i].code + " (" + Hex(languages[i].id) + ")";
+    *error += "; ask for one of them";
+  }
+  return false;
 }
 
 }  // namespace
@@ -37,18 +75,17 @@ int main(int argc, char** argv) {
   if (!mc2cat::ParseMcFile(content.str(), &file, &error)) {
     return Fault(input.string(), error.line, error.what);
   }
+  for (const mc2cat::McError& warning : file.warnings) {
+    std::cerr << input.string() << ':' << warning.line << ": warning: " << warning.what << '\n';
+  }
   for (int a = 3; a < argc; ++a) {
-    const std::string code = argv[a];
+    const std::string asked = argv[a];
     size_t language = 0;
-    while (language < file.languages.size() && file.languages[language].code != code) ++language;
-    if (language == file.languages.size()) {
-      return Fault(input.string(), 0, "no messages in language '" + code + "'");
-    }
+    std::string fault;
+    if (!FindLanguage(file, asked, &language, &fault)) return Fault(input.string(), 0, fault);
     std::string source;
-    if (!mc2cat::WriteGencatSource(file, language, input.filename().string(), &source, &error)) {
-      return Fault(input.string(), error.line, error.what);
-    }
-    const std::filesystem::path dir = out_dir / code;
+    mc2cat::WriteGencatSource(file, language, input.filename().string(), &source);
+    const std::filesystem::path dir = out_dir / asked;
     std::filesystem::create_directories(dir);
     const std::filesystem::path target = dir / (input.stem().string() + ".msg");
     std::ofstream out(target, std::ios::binary | std::ios::trunc);

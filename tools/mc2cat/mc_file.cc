@@ -4,7 +4,8 @@
 #include <cctype>
 #include <map>
 #include <optional>
-#include <set>
+
+#include "language_codes.h"
 
 namespace mc2cat {
 
@@ -43,19 +44,6 @@ std::optional<uint32_t> Number(std::string_view s, uint32_t max) {
   return static_cast<uint32_t>(value);
 }
 
-// ISO 639-1 codes of the primary language of a language identifier, for the
-// languages the product may ship.
-std::optional<std::string> LanguageCode(uint16_t id) {
-  static const std::map<uint16_t, std::string> kCodes = {
-      {0x04, "zh"}, {0x05, "cs"}, {0x06, "da"}, {0x07, "de"}, {0x09, "en"}, {0x0A, "es"},
-      {0x0B, "fi"}, {0x0C, "fr"}, {0x0E, "hu"}, {0x10, "it"}, {0x11, "ja"}, {0x12, "ko"},
-      {0x13, "nl"}, {0x14, "nb"}, {0x15, "pl"}, {0x16, "pt"}, {0x19, "ru"}, {0x1D, "sv"},
-      {0x1F, "tr"}};
-  const auto it = kCodes.find(static_cast<uint16_t>(id & 0x3FF));
-  if (it == kCodes.end()) return std::nullopt;
-  return it->second;
-}
-
 std::string Hex(uint32_t value) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string out = "0x";
@@ -83,7 +71,7 @@ class Parser {
   Parser(std::string_view content, McError* error) : content_(content), error_(error) {
     severities_ = {{"Success", 0}, {"Informational", 1}, {"Warning", 2}, {"Error", 3}};
     facilities_ = {{"System", 0x0FF}, {"Application", 0xFFF}};
-    declared_.push_back({"English", 0x409, "en"});
+    declared_.push_back({"English", 0x409, LocaleOfLanguage(0x409)});
   }
 
   bool Run(McFile* file) {
@@ -188,6 +176,7 @@ class Parser {
       const auto it = names.find(s.value);
       if (it == names.end()) return Fail(s.line, "unknown " + k + " '" + s.value + "'");
       (k == "severity" ? current_->severity : current_->facility) = it->second;
+      (k == "severity" ? last_severity_ : last_facility_) = {it->second, s.line};
       return true;
     }
     if (k == "symbolicname") {
@@ -204,12 +193,8 @@ class Parser {
     for (const auto& item : items) {
       const std::string& name = item.first;
       const uint32_t value = item.second.first;
-      const auto code = LanguageCode(static_cast<uint16_t>(value));
-      if (!code) {
-        return Fail(s.line, "language " + name + ": no catalogue language is known for " +
-                                Hex(value));
-      }
-      McLanguage language{name, static_cast<uint16_t>(value), *code};
+      McLanguage language{name, static_cast<uint16_t>(value),
+                          LocaleOfLanguage(static_cast<uint16_t>(value))};
       const auto known = std::find_if(declared_.begin(), declared_.end(),
                                       [&](const McLanguage& l) { return l.name == name; });
       if (known != declared_.end()) *known = language;
@@ -250,6 +235,9 @@ class Parser {
     std::string_view line;
     while (NextLine(&line)) {
       if (line == ".") {
+        if (text.empty()) {
+          return Fail(s.line, "empty text in " + s.value + " (a '.' right after Language=)");
+        }
         current_->texts[index] = std::move(text);
         return true;
       }
@@ -264,18 +252,31 @@ class Parser {
     Pending& p = *current_;
     const std::string name = "message " + std::to_string(p.code) +
                              (p.symbolic_name.empty() ? "" : " (" + p.symbolic_name + ")");
-    if (!p.severity) return Fail(p.line, name + " states no Severity");
-    if (!p.facility) return Fail(p.line, name + " states no Facility");
     if (p.texts.empty()) return Fail(p.line, name + " has no text");
-    const uint32_t id = *p.severity << 30 | *p.facility << 16 | p.code;
-    if (!ids_.insert(id).second) return Fail(p.line, name + ": identifier " + Hex(id) + " again");
-    if (!p.symbolic_name.empty() && !symbols_.insert(p.symbolic_name).second) {
-      return Fail(p.line, name + ": SymbolicName used before");
+    WarnUnlessStated(p.severity, "Severity", last_severity_, p.line, name);
+    WarnUnlessStated(p.facility, "Facility", last_facility_, p.line, name);
+    const uint32_t id = p.severity.value_or(0) << 30 | p.facility.value_or(0) << 16 | p.code;
+    if (const auto [first, added] = ids_.emplace(id, p.line); !added) {
+      return Fail(p.line, name + ": identifier " + Hex(id) + " again (first at line " +
+                              std::to_string(first->second) + ")");
     }
     finished_.push_back(std::move(p));
     finished_ids_.push_back(id);
     current_.reset();
     return true;
+  }
+
+  struct Stated {
+    uint32_t value = 0;
+    int line = 0;
+  };
+
+  void WarnUnlessStated(const std::optional<uint32_t>& value, const char* keyword,
+                        const Stated& last, int line, const std::string& name) {
+    if (value || last.value == 0) return;
+    warnings_.push_back({line, name + " states no " + keyword + ": 0 here, as windmc gives; " +
+                                   "Microsoft's compiler carries over the one of line " +
+                                   std::to_string(last.line)});
   }
 
   bool Collect(McFile* file) {
@@ -288,16 +289,14 @@ class Parser {
     }
     McFile out;
     for (size_t i : used) out.languages.push_back(declared_[i]);
+    out.warnings = std::move(warnings_);
     for (size_t m = 0; m < finished_.size(); ++m) {
       Pending& p = finished_[m];
       McMessage message{finished_ids_[m], p.symbolic_name, p.line, {}};
       for (size_t i : used) {
         const auto text = p.texts.find(i);
-        if (text == p.texts.end()) {
-          return Fail(p.line, "message " + std::to_string(p.code) + " has no text in " +
-                                  declared_[i].name);
-        }
-        message.texts.push_back(std::move(text->second));
+        if (text == p.texts.end()) message.texts.emplace_back();
+        else message.texts.emplace_back(std::move(text->second));
       }
       out.messages.push_back(std::move(message));
     }
@@ -316,8 +315,10 @@ class Parser {
   uint32_t next_code_ = 1;
   std::vector<Pending> finished_;
   std::vector<uint32_t> finished_ids_;
-  std::set<uint32_t> ids_;
-  std::set<std::string> symbols_;
+  std::map<uint32_t, int> ids_;  // to the line of the message
+  Stated last_severity_;  // the last Severity statement, carried over elsewhere
+  Stated last_facility_;
+  std::vector<McError> warnings_;
 };
 
 }  // namespace

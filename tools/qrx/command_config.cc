@@ -1,8 +1,13 @@
 // qrx config: prints the configuration entries that a component gets from
 // ProcessCFNFileEntries, from the store that QRXRUN selects.
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
 
+#include "cfn_file.h"
 #include "commands.h"
 #include "devavu.h"
 #include "orvesvc.h"
@@ -23,24 +28,89 @@ constexpr SectionList kSections[] = {
     {"[SERVICES]", &CFNFileEntries::services},
 };
 
-const char* OrNote(const char* value, const char* note) {
-  return value != nullptr && *value != '\0' ? value : note;
+// QXGetCfg's value, or "" when the variable is unset or empty.
+std::string Setting(const char* name) {
+  const char* value = QXGetCfg(name);
+  return value != nullptr ? value : "";
 }
 
-bool RegistrySelected() {
-  const char* run = QXGetCfg("QRXRUN");
-  return run != nullptr && std::strcmp(run, "TRUE") == 0;
+bool RegistrySelected() { return Setting("QRXRUN") == "TRUE"; }
+
+// The file the configuration API reads: <QRXCFNDIR>/<QRXCONFIG>.cfn, "" when
+// QRXCONFIG is not set.
+std::string ConfigurationFile() {
+  const std::string name = Setting("QRXCONFIG");
+  if (name.empty()) return {};
+  const std::string dir = Setting("QRXCFNDIR");
+  return (dir.empty() ? "." : dir) + "/" + name + ".cfn";
 }
 
 void PrintStore(bool registry) {
   if (registry) {
-    std::printf("store: registry file %s (QRXRUN=TRUE)\n",
-                OrNote(QXGetCfg("QRX_REGISTRY"), "(none: QRX_REGISTRY is not set)"));
-  } else {
-    std::printf("store: configuration API, file %s/%s.cfn (QRXRUN is not TRUE)\n",
-                OrNote(QXGetCfg("QRXCFNDIR"), "."),
-                OrNote(QXGetCfg("QRXCONFIG"), "(none: QRXCONFIG is not set)"));
+    const std::string file = Setting("QRX_REGISTRY");
+    if (file.empty()) {
+      std::printf("store: registry file, none named (QRXRUN=TRUE, QRX_REGISTRY is not set)\n");
+    } else {
+      std::printf("store: registry file %s (QRXRUN=TRUE)\n", file.c_str());
+    }
+    return;
   }
+  const std::string file = ConfigurationFile();
+  if (file.empty()) {
+    std::printf("store: configuration API, no configuration chosen (QRXRUN is not TRUE, "
+                "QRXCONFIG is not set)\n");
+  } else {
+    std::printf("store: configuration API, file %s (QRXRUN is not TRUE)\n", file.c_str());
+  }
+}
+
+// Says in a sentence why the configuration API could not read the
+// configuration, and where.
+void ExplainApiFailure(int32_t rc) {
+  const std::string path = ConfigurationFile();
+  if (path.empty()) {
+    std::fprintf(stderr, "qrx config: no configuration is chosen: set QRXCONFIG to its name "
+                         "(the file QRXCFNDIR/NAME.cfn; QRXCFNDIR unset: the current "
+                         "directory), or QRXRUN=TRUE and QRX_REGISTRY to a registry file\n");
+    return;
+  }
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(path, ignored)) {
+    std::fprintf(stderr, "qrx config: %s: no such file (QRXCFNDIR and QRXCONFIG name it)\n",
+                 path.c_str());
+    return;
+  }
+  std::ifstream in(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) {
+    std::fprintf(stderr, "qrx config: %s: the file cannot be read\n", path.c_str());
+    return;
+  }
+  const krtcapi::CfnFile file = krtcapi::ParseCfnFile(text);
+  if (file.error_line != 0) {
+    std::fprintf(stderr, "qrx config: %s line %zu: %s\n", path.c_str(), file.error_line,
+                 file.error.c_str());
+  } else if (rc == DV_CFG_TOO_MANY_ENTRIES) {
+    std::fprintf(stderr, "qrx config: %s holds more entries than the configuration API answers "
+                         "at once (24)\n", path.c_str());
+  } else {
+    std::fprintf(stderr, "qrx config: %s: the configuration API refused it (%d; the trace "
+                         "holds its answer)\n", path.c_str(), rc);
+  }
+}
+
+void ExplainRegistryFailure() {
+  const std::string file = Setting("QRX_REGISTRY");
+  if (file.empty()) {
+    std::fprintf(stderr, "qrx config: QRXRUN=TRUE reads the registry file that QRX_REGISTRY "
+                         "names, and QRX_REGISTRY is not set (or unset QRXRUN to use the "
+                         "configuration API)\n");
+    return;
+  }
+  std::fprintf(stderr, "qrx config: no configuration could be read from the registry file %s: "
+                       "it must be a readable .reg file naming an active configuration whose "
+                       "[TRACE] key holds one string value\n",
+               file.c_str());
 }
 
 void PrintEntries(const CFNFileEntries& entries) {
@@ -82,15 +152,12 @@ int Config(int argc, char** /*argv*/) {
   }
   if (rc == 0) PrintEntries(entries);
   Release(entries);
-  if (rc == DV_CFG_TOO_MANY_ENTRIES) {
-    std::fprintf(stderr, "qrx config: ProcessCFNFileEntries gave %d: the configuration holds "
-                         "more entries than the configuration API answers at once (24)\n", rc);
-  } else if (rc != 0) {
-    std::fprintf(stderr, "qrx config: ProcessCFNFileEntries gave %d: the configuration cannot be "
-                         "read (%s)\n", rc,
-                 registry ? "the registry file needs an active configuration with a [TRACE] key "
-                            "holding one string value"
-                          : "the trace holds the configuration API's answer");
+  if (rc != 0) {
+    if (registry) {
+      ExplainRegistryFailure();
+    } else {
+      ExplainApiFailure(rc);
+    }
   }
   return rc == 0 ? kExitOk : kExitFailure;
 }
@@ -117,7 +184,8 @@ const Command kConfigCommand = {
     "               is then always VIRARUDI, and a failed request is logged\n"
     "               through it (QRXTRACEFILE, default standard error)\n"
     "\n"
-    "Exit code: 0, or 1 when the configuration cannot be read.\n",
+    "Exit code: 0, or 1 when the configuration cannot be read; it then says\n"
+    "what is wrong and where (a file and line, or what to set).\n",
     Config};
 
 }  // namespace qrx

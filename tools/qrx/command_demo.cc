@@ -8,6 +8,7 @@
 #include <string>
 
 #include "commands.h"
+#include "platform/private_folder.h"
 #include "platform/process.h"
 #include "sample_demo.h"
 
@@ -25,18 +26,23 @@ void Default(const char* name, const std::string& value) {
 
 fs::path ProgramDirectory() { return fs::path(libdevavu::platform::ProgramPath()).parent_path(); }
 
-// The trace file: the user's QRXTRACEFILE, or a fresh one in the temporary
-// directory. Set before the first attach, which opens it.
+// The trace file: the user's QRXTRACEFILE, or one in a new private folder
+// of this run, so that neither another user nor another demo running at the
+// same time can read, replace or delete it. Set before the first attach,
+// which opens it. "" when no folder could be made.
 std::string PrepareTraceFile() {
   if (const char* chosen = std::getenv("QRXTRACEFILE"); chosen != nullptr && *chosen != '\0') {
     return chosen;
   }
-  const fs::path dir = fs::temp_directory_path() / "qrx-demo";
-  fs::create_directories(dir);
-  const fs::path file = dir / "trace.log";
-  fs::remove(file);
-  SetEnvironmentValue("QRXTRACEFILE", file.string().c_str());
-  return file.string();
+  std::string error;
+  const std::string dir = libdevavu::platform::MakePrivateFolder("qrx-demo-", &error);
+  if (dir.empty()) {
+    std::fprintf(stderr, "qrx demo: no folder for the trace file: %s\n", error.c_str());
+    return {};
+  }
+  const std::string file = dir + "/trace.log";
+  SetEnvironmentValue("QRXTRACEFILE", file.c_str());
+  return file;
 }
 
 // The German text comes from a second qrx: the language is chosen when the
@@ -56,7 +62,7 @@ int ShowGermanMessage() {
   }
   SetEnvironmentValue("LANG", "de_DE.UTF-8");
   const int rc = libdevavu::platform::RunProgram(libdevavu::platform::ProgramPath(),
-                                                 {"msg", "5", "0xCFFF0160", "126", "VIRARUDI"});
+                                                 {"msg", "6", "0xCFFF0200", "SAMPLE", "#0"});
   for (const Saved& v : saved) SetEnvironmentValue(v.name, v.value ? v.value->c_str() : nullptr);
   return rc == 0 ? 0 : -1;
 }
@@ -83,12 +89,13 @@ const Step kSteps[] = {
     {"Start-up and attachment to the trace library", &SampleDemoStart},
     {"Trace and error records", &SampleDemoTrace},
     {"A timer with retries calling back into the component", &SampleDemoTimer},
-    {"A message with inserts, and a message box", &SampleDemoMessage},
-    {"The message in German", &ShowGermanMessage},
     {"A record stream parsed, listed and built back; a hex dump", &SampleDemoRecords},
     {"Configuration from the registry file", &ConfigFromRegistry},
     {"Configuration from the configuration API", &ConfigFromApi},
     {"Configuration values", &SampleDemoGetCfg},
+    {"The message a component gives as it stops, with inserts, and a message box",
+     &SampleDemoMessage},
+    {"The message in German", &ShowGermanMessage},
     {"Detach and shut down", &SampleDemoStop},
 };
 
@@ -121,6 +128,7 @@ int Demo(int argc, char** /*argv*/) {
   Default("QRXCFNDIR", examples_dir);
   Default("QRXCONFIG", "sample");
   const std::string trace_file = PrepareTraceFile();
+  if (trace_file.empty()) return kExitFailure;
 
   std::printf("devavu demo: the sample component SAMPLE (libsample.so) uses every service.\n");
   int number = 0;
@@ -147,15 +155,16 @@ const Command kDemoCommand{
     "usage: qrx demo\n\n"
     "Runs the sample component SAMPLE (libsample.so, beside libdevavu.so)\n"
     "through every service: start-up, attachment with tracing on, trace and\n"
-    "error records, a timer with retries calling back into the component,\n"
-    "messages in English and German with inserts, a message box line, a record\n"
-    "stream parsed, listed and built back, a hex dump, the configuration from\n"
-    "the registry file and from the configuration API, QXGetCfg, shutdown.\n"
+    "error records, a timer with retries calling back into the component, a\n"
+    "record stream parsed, listed and built back, a hex dump, the configuration\n"
+    "from the registry file and from the configuration API, QXGetCfg, the\n"
+    "message a component gives as it stops in English and German with\n"
+    "inserts and a message box line, shutdown.\n"
     "Prints each step and where the trace file is; exits 1 naming the step that\n"
     "failed.\n\n"
     "It needs no environment; each variable below is set only when unset:\n"
     "  QRXTRACE       ORVESVC=0x40,SAMPLE=0xC0\n"
-    "  QRXTRACEFILE   <tmp>/qrx-demo/trace.log, emptied first\n"
+    "  QRXTRACEFILE   trace.log in a new private folder <tmp>/qrx-demo-XXXXXX\n"
     "  QRX_REGISTRY   <prefix>/share/devavu/examples/registry.reg\n"
     "  QRXCFNDIR      <prefix>/share/devavu/examples\n"
     "  QRXCONFIG      sample\n",

@@ -1,7 +1,6 @@
 // qrx records: lists a record stream as QXSMFMT parses it, or builds a stream
 // from a text description.
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,6 +16,10 @@ namespace qrx {
 namespace {
 
 constexpr char kName[] = "qrx records";
+// The most a stream file or a description may hold: far above any stream a
+// build writes (65535 bytes), and it keeps an endless input such as
+// /dev/zero from filling the memory.
+constexpr size_t kMaxInput = 16u << 20;
 
 bool ReadWholeFile(const std::string& path, std::string* out) {
   const bool from_stdin = path == "-";
@@ -27,11 +30,18 @@ bool ReadWholeFile(const std::string& path, std::string* out) {
   }
   char chunk[65536];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) out->append(chunk, got);
+  while (out->size() <= kMaxInput && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+    out->append(chunk, got);
+  }
   const int read_error = std::ferror(in) ? errno : 0;
   if (!from_stdin) std::fclose(in);
   if (read_error != 0) {
     std::fprintf(stderr, "%s: %s: %s\n", kName, path.c_str(), std::strerror(read_error));
+    return false;
+  }
+  if (out->size() > kMaxInput) {
+    std::fprintf(stderr, "%s: %s: more than %zu bytes (16 MiB), the most it reads\n", kName,
+                 path.c_str(), kMaxInput);
     return false;
   }
   return true;
@@ -55,7 +65,25 @@ HeaderWalk WalkHeaders(const uint8_t* bytes, size_t size) {
   return walk;
 }
 
-void ListGroups(const SmfmtRequest& request, size_t* records_listed) {
+// The header of the record at offset at, read as the parse reads it: bytes
+// past the end of the stream count as zero.
+struct Header {
+  unsigned type = 0;
+  unsigned subtype = 0;
+  unsigned length = 0;
+};
+
+Header HeaderAt(const std::string& stream, size_t at) {
+  uint8_t bytes[4] = {};
+  for (size_t i = 0; i < 4 && at + i < stream.size(); ++i) {
+    bytes[i] = static_cast<uint8_t>(stream[at + i]);
+  }
+  return Header{bytes[0], bytes[1], static_cast<unsigned>(bytes[2] << 8 | bytes[3])};
+}
+
+// Lists the groups; true when a record flagged malformed is among them.
+bool ListGroups(const SmfmtRequest& request, size_t* records_listed) {
+  bool malformed_listed = false;
   int group_number = 0;
   for (const SmfmtGroup* g = request.groups; g != nullptr; g = g->next) {
     ++group_number;
@@ -67,12 +95,34 @@ void ListGroups(const SmfmtRequest& request, size_t* records_listed) {
     int record_number = 0;
     for (const SmfmtRecord* r = g->first; r != nullptr; r = r->next) {
       ++record_number;
+      const bool malformed = (r->flags & SMFMT_MALFORMED) != 0;
       std::printf("  record %d.%d: type %u, subtype %u, length %u, flags 0x%X%s\n", group_number,
                   record_number, r->type, r->subtype, r->len, r->flags,
-                  (r->flags & SMFMT_MALFORMED) != 0 ? " (malformed)" : "");
+                  malformed ? " (malformed)" : "");
       if (r->data != nullptr) QXFormatData(r->data, r->len);
+      malformed_listed = malformed_listed || malformed;
       ++*records_listed;
     }
+  }
+  return malformed_listed;
+}
+
+// The records the parse met but left in no group: those of a second type of
+// the shared class, the malformed one among them shown as the list would.
+void ListLeftOut(const std::string& stream, bool failed, bool malformed_listed,
+                 size_t listed) {
+  const HeaderWalk walk =
+      WalkHeaders(reinterpret_cast<const uint8_t*>(stream.data()), stream.size());
+  if (failed && !malformed_listed) {
+    const Header h = HeaderAt(stream, walk.end);
+    std::printf("left out: type %u, subtype %u, length %u, flags 0x%X (malformed)\n", h.type,
+                h.subtype, h.length, SMFMT_MALFORMED);
+  }
+  const size_t met = walk.records + (failed ? 1 : 0);
+  if (met > listed) {
+    std::printf("%zu record%s of a second type of 0 and 12 to 255 left out: that class has one "
+                "group\n",
+                met - listed, met - listed == 1 ? "" : "s");
   }
 }
 
@@ -86,21 +136,16 @@ void ReportMalformed(const std::string& path, const std::string& stream) {
                  kName, path.c_str(), at, left, left == 1 ? "" : "s");
     return;
   }
-  const unsigned length = static_cast<unsigned>(bytes[at + 2] << 8 | bytes[at + 3]);
-  const std::string why = length < 4 ? std::string("below the 4 header bytes")
-                                     : "only " + std::to_string(left) + " bytes left";
+  const Header h = HeaderAt(stream, at);
+  const std::string why = h.length < 4 ? std::string("below the 4 header bytes")
+                                       : "only " + std::to_string(left) + " bytes left";
   std::fprintf(stderr, "%s: %s: malformed record at offset %zu: type %u, record length %u, %s\n",
-               kName, path.c_str(), at, bytes[at], length, why.c_str());
+               kName, path.c_str(), at, h.type, h.length, why.c_str());
 }
 
 int ListStream(const std::string& path) {
   std::string stream;
   if (!ReadWholeFile(path, &stream)) return kExitFailure;
-  if (stream.size() > INT32_MAX) {
-    std::fprintf(stderr, "%s: %s: %zu bytes; a stream holds at most %d\n", kName, path.c_str(),
-                 stream.size(), INT32_MAX);
-    return kExitFailure;
-  }
   // A non-null buffer even for an empty file: an empty stream is not a missing one.
   static uint8_t no_bytes;
   SmfmtRequest request{};
@@ -112,15 +157,9 @@ int ListStream(const std::string& path) {
   std::printf("%s: %zu bytes; types seen 0x%03X, repeated 0x%03X\n", path.c_str(), stream.size(),
               request.seen_types, request.repeated_types);
   size_t listed = 0;
-  ListGroups(request, &listed);
-  if (parsed == 0) {
-    const size_t walked = WalkHeaders(request.buf, stream.size()).records;
-    if (walked > listed) {
-      std::printf("%zu record%s of a second type of 0 and 12 to 255 left out: that class has one "
-                  "group\n",
-                  walked - listed, walked - listed == 1 ? "" : "s");
-    }
-  }
+  const bool malformed_listed = ListGroups(request, &listed);
+  // Out of memory, the list holds what was made so far: nothing to compare.
+  if (parsed != -10) ListLeftOut(stream, parsed != 0, malformed_listed, listed);
   std::fflush(stdout);
 
   if (request.groups != nullptr) {
@@ -274,7 +313,10 @@ const Command kRecordsCommand{
     "each with its records in stream order (type, subtype, length = data\n"
     "length, flags) and their data as a hex dump. A malformed record is\n"
     "listed with flags 0x1 and the record length of its header, and reported\n"
-    "with its offset; the exit status is then 1.\n\n"
+    "with its offset; the exit status is then 1. Types 0 and 12 to 255 share\n"
+    "one group: records of a second type of them are checked, then left out,\n"
+    "and counted in a note (a malformed one is listed as left out).\n"
+    "FILE and DESCRIPTION hold at most 16 MiB.\n\n"
     "qrx records --build DESCRIPTION -o OUT writes the stream described in\n"
     "DESCRIPTION to OUT ('-': standard output), in the order of the lines:\n\n"
     "  # a comment: '#' to the end of the line\n"

@@ -23,6 +23,7 @@ extern const Command kMsgCommand;
 extern const Command kDumpCommand;
 extern const Command kRecordsCommand;
 extern const Command kConfigCommand;
+extern const Command kTraceCommand;
 
 }  // namespace qrx
 

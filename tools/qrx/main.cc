@@ -1,6 +1,7 @@
 // qrx: the command-line program of devavu.
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string_view>
 
 #include "commands.h"
@@ -10,7 +11,7 @@ namespace {
 const qrx::Command* const kCommands[] = {&qrx::kDemoCommand, &qrx::kDumpCommand,
                                          &qrx::kMsgCommand,
                                          &qrx::kConfigCommand,
-                                         &qrx::kRecordsCommand};
+                                         &qrx::kRecordsCommand, &qrx::kTraceCommand};
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "usage: qrx COMMAND [ARGS...]\n       qrx COMMAND --help\n\ncommands:\n");
@@ -45,7 +46,16 @@ int main(int argc, char** argv) {
       std::fwrite(c->usage.data(), 1, c->usage.size(), stdout);
       return qrx::kExitOk;
     }
-    return c->run(argc - 2, argv + 2);
+    // Whatever fails inside a command ends it with its reason, never with
+    // an abort.
+    try {
+      return c->run(argc - 2, argv + 2);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "qrx %s: %s\n", argv[1], e.what());
+    } catch (...) {
+      std::fprintf(stderr, "qrx %s: failed for a reason it could not name\n", argv[1]);
+    }
+    return qrx::kExitFailure;
   }
   std::fprintf(stderr, "qrx: unknown command '%s'\n\n", argv[1]);
   PrintUsage(stderr);

@@ -15,11 +15,23 @@
  *                 once on standard error and ignored as a whole (0 for all).
  *                 Read once, at the first attach of the process.
  *   QRXTRACEFILE  the file records are appended to, opened at the first
- *                 record; unset: standard error. A file that cannot be opened
+ *                 record. Unset: standard error, but while QRXTRACE is unset
+ *                 too and no flags were changed in the running process, only
+ *                 error records are written. A file that cannot be opened
  *                 is reported once on standard error, which is used instead.
+ *   QRXTRACEMAX   the size limit of the trace file: bytes, or with K, M or G
+ *                 (of 1024), from 4K to 1023G; default 64M. A record that
+ *                 would pass it renames the file to <name>.1 (replacing an
+ *                 older one) and starts a new file.
+ *   QRXTRACERUN   the folder of the control file through which the flags of
+ *                 the running process are changed (qrx trace set); default
+ *                 $TMPDIR/qrxtrace-<user id>.
  *
  * Records are text. Each is one header line, then its data, if any, as hex
- * dump lines of 16 bytes each, and is written with one write. Header lines:
+ * dump lines of 16 bytes each. Processes writing one trace file share it
+ * through a memory mapping and the control block <name>.ctl: a record is in
+ * the file, whole, once its call returns, even if the process is killed.
+ * Header lines:
  *
  *   STAMP NAME     LABEL        TEXT                 trace record
  *   STAMP NAME     ERROR MSGID msg=N id=X code=X object=A option=N extra=A,A
@@ -74,7 +86,8 @@ extern "C" {
  *
  * LOGREQ_ATTACH: attaches the component named in attach.component_name and
  *   answers in the same block: error_id_base = (slot + 1) << 20, trace_flags
- *   = the component's flags byte (from QRXTRACE), attach_word = slot + 1,
+ *   = the component's flags byte (from QRXTRACE, or as changed
+ *   in the running process through QRXTRACERUN's control file), attach_word = slot + 1,
  *   where slot counts the names in the order of their first attach in the
  *   process. Attaching a name again gives the same answer and counts a
  *   reference. The flags byte stays where it is until the library unloads.

@@ -17,11 +17,19 @@ std::string MessageLocale(const char* lc_all, const char* lc_messages, const cha
 
 // Where the catalogue name is looked for, in this order: the NLSPATH
 // templates (%N name, %L locale, %l language, %t territory, %c codeset, %%)
-// with the locale, then <installed_root>/<language>/<name>.cat; and when the
-// language is not English, the same two for "en".
+// with the locale, then <installed_root>/<language>_<territory>/<name>.cat
+// and <installed_root>/<language>/<name>.cat; and when the language is not
+// English, the same for "en".
 std::vector<std::string> CatalogueCandidates(std::string_view name, std::string_view locale,
                                              const char* nlspath,
                                              std::string_view installed_root);
+
+// True when bytes, a whole catalogue file, is one the C library can read
+// safely: the magic number in either byte order, tables of at least one
+// entry that fit in the file, every text offset inside the text area, and a
+// zero at its end. The C library maps a file and trusts these, so a corrupt
+// one would kill the process.
+bool CatalogueFileIsSound(std::string_view bytes);
 
 }  // namespace libdevavu::platform
 

@@ -1,3 +1,4 @@
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -29,6 +30,19 @@ LocalTime ToLocalTime(int64_t seconds) {
                    parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
-uint64_t CurrentThreadId() { return static_cast<uint64_t>(syscall(SYS_gettid)); }
+namespace {
+
+// Asked of the system once per thread: the call costs more than a record.
+thread_local uint64_t cached_thread_id = 0;
+
+// A child of fork runs in the forking thread, whose cached id is the parent's.
+[[maybe_unused]] const int kForgetIdInChild = pthread_atfork(nullptr, nullptr, [] { cached_thread_id = 0; });
+
+}  // namespace
+
+uint64_t CurrentThreadId() {
+  if (cached_thread_id == 0) cached_thread_id = static_cast<uint64_t>(syscall(SYS_gettid));
+  return cached_thread_id;
+}
 
 }  // namespace libdevavu::platform

@@ -4,9 +4,12 @@
 #include <nl_types.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 
 #include "formats/module_names.h"
+#include "platform/catalogue_numbers.h"
 #include "platform/message_catalogue.h"
 #include "platform/posix/catalogue_search.h"
 
@@ -40,13 +43,31 @@ struct OpenCatalogue {
 
 const nl_catd kNotOpened = reinterpret_cast<nl_catd>(-1);
 
+// Larger than any catalogue of messages; a bigger file is not one.
+constexpr uintmax_t kMaxCatalogueBytes = 64u << 20;
+
+// A file that is missing, too large or corrupt is passed over, as the C
+// library would die on a corrupt one.
+bool SoundCatalogueFile(const std::string& path) {
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > kMaxCatalogueBytes) return false;
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  if (!in.read(bytes.data(), static_cast<std::streamsize>(size))) return false;
+  return CatalogueFileIsSound(bytes);
+}
+
+// Called with the catalogues' lock held.
 nl_catd Open(const std::string& name) {
-  const std::string locale = MessageLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
-                                           std::getenv("LANG"));
+  // One language for every catalogue: the one of the first that is opened.
+  static const std::string* const locale = new std::string(MessageLocale(
+      std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
   for (const std::string& path :
-       CatalogueCandidates(name, locale, std::getenv("NLSPATH"), InstalledRoot())) {
+       CatalogueCandidates(name, *locale, std::getenv("NLSPATH"), InstalledRoot())) {
     // A name with a slash is opened as that file, whatever the locale says.
     const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    if (!SoundCatalogueFile(file)) continue;
     const nl_catd handle = catopen(file.c_str(), 0);
     if (handle != kNotOpened) return handle;
   }
@@ -74,12 +95,10 @@ CatalogueText LookUpMessage(std::string_view library, uint32_t id) {
   const nl_catd handle = Catalogue(library);
   if (handle == kNotOpened) return {CatalogueStatus::kNoCatalogue, nullptr};
   static const char kMissing[] = "";
-  const char* text = catgets(handle, static_cast<int>(id >> 16), static_cast<int>(id & 0xFFFF),
-                             kMissing);
+  const CatalogueNumbers at = CatalogueNumbersOf(id);
+  const char* text = catgets(handle, at.set, at.message, kMissing);
   if (text == kMissing) return {CatalogueStatus::kNoMessage, nullptr};
   return {CatalogueStatus::kFound, text};
 }
-
-bool CatalogueAvailable(std::string_view library) { return Catalogue(library) != kNotOpened; }
 
 }  // namespace libdevavu::platform

@@ -13,7 +13,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <sstream>
 #include <string>
 #include <utility>
 
@@ -39,11 +38,16 @@ struct RegKeyData {
 
 namespace {
 
+// The largest registry file read: real exports hold a few MB. A longer file,
+// or an endless one such as /dev/zero, is refused, not read to its end.
+constexpr size_t kMaxRegistryFile = size_t{64} << 20;
+
 struct FileStamp {
   bool operator==(const FileStamp&) const = default;
   int error = 0;
   dev_t device = 0;
   ino_t inode = 0;
+  mode_t mode = 0;
   off_t size = 0;
   time_t mtime = 0;
   long mtime_nsec = 0;
@@ -52,8 +56,20 @@ struct FileStamp {
 FileStamp StampOf(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return FileStamp{errno};
-  return FileStamp{0, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec,
-                   info.st_mtim.tv_nsec};
+  return FileStamp{0,           info.st_dev,         info.st_ino,         info.st_mode,
+                   info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+}
+
+// At most kMaxRegistryFile bytes of the file, and one more when it is longer:
+// the caller tells a file over the limit by its length.
+bool ReadCapped(const std::string& path, std::string* bytes) {
+  std::ifstream in(path, std::ios::binary);
+  char chunk[65536];
+  while (in && bytes->size() <= kMaxRegistryFile) {
+    in.read(chunk, sizeof chunk);
+    bytes->append(chunk, static_cast<size_t>(in.gcount()));
+  }
+  return in.eof() || bytes->size() > kMaxRegistryFile;
 }
 
 // What HKEY_LOCAL_MACHINE holds now: a tree, or the reason there is none.
@@ -94,16 +110,20 @@ class RegistryFile {
   // Reports a file that cannot serve once, when it is read.
   static int32_t Load(const std::string& path, const FileStamp& stamp, Snapshot* snapshot) {
     snapshot->reset();
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (stamp.error == 0 && in) bytes << in.rdbuf();
-    if (stamp.error != 0 || !in) {
-      const int why = stamp.error != 0 ? stamp.error : errno;
-      WriteStandardError("devavu: registry file " + path + " cannot be read: " +
-                         std::strerror(why) + "\n");
+    const auto refuse = [&path](const std::string& why) {
+      WriteStandardError("devavu: registry file " + path + " " + why +
+                         "; every registry read fails until the file changes\n");
       return kRegIoFailed;
-    }
-    RegFileContents parsed = ParseRegFile(bytes.str());
+    };
+    const std::string unreadable = "cannot be read: ";
+    const std::string too_large = "is larger than 64 MiB, the most that is read";
+    if (stamp.error != 0) return refuse(unreadable + std::strerror(stamp.error));
+    if (S_ISDIR(stamp.mode)) return refuse("is a directory, not a file");
+    if (static_cast<uint64_t>(stamp.size) > kMaxRegistryFile) return refuse(too_large);
+    std::string bytes;
+    if (!ReadCapped(path, &bytes)) return refuse(unreadable + std::strerror(errno));
+    if (bytes.size() > kMaxRegistryFile) return refuse(too_large);
+    RegFileContents parsed = ParseRegFile(bytes);
     if (parsed.local_machine == nullptr) {
       char line[24];
       std::snprintf(line, sizeof line, "%zu", parsed.error.line);

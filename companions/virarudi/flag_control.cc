@@ -1,0 +1,68 @@
+#include "flag_control.h"
+
+#include "platform/trace_control.h"
+#include "platform/trace_file.h"
+#include "trace_settings.h"
+
+namespace virarudi {
+
+namespace platform = libdevavu::platform;
+
+namespace {
+
+constexpr uint32_t kPollMs = 250;
+constexpr size_t kLargestText = 64 * 1024;
+
+}  // namespace
+
+FlagControl::FlagControl(ComponentTable& table, const char* folder)
+    : table_(table), fork_generation_(platform::ForkGeneration()) {
+  const std::string where = platform::ControlFolder(folder);
+  std::string error;
+  if (platform::PrepareControlFolder(where, &error)) path_ = platform::CreateControlFile(where, &error);
+  if (path_.empty() || !wake_.ok() || !thread_.Start(&FlagControl::Run, this)) {
+    if (folder != nullptr && *folder != '\0') {
+      platform::WriteStandardError("virarudi: trace flags cannot be changed while running (" +
+                                   error + ")\n");
+    }
+    if (!path_.empty()) platform::RemoveFile(path_);
+    path_.clear();
+  }
+}
+
+FlagControl::~FlagControl() {
+  // A child of fork has neither the thread nor the file of its own.
+  if (fork_generation_ != platform::ForkGeneration()) thread_.ForgetAfterFork();
+  if (!thread_.started()) return;
+  stop_.store(true);
+  wake_.Set();
+  thread_.Join();
+  platform::RemoveFile(path_);
+}
+
+void FlagControl::Run(void* self) {
+  auto& control = *static_cast<FlagControl*>(self);
+  while (!control.stop_.load()) {
+    control.Poll();
+    control.wake_.Wait(kPollMs);
+  }
+}
+
+void FlagControl::Poll() {
+  std::string text;
+  if (!platform::ReadControlFile(path_, kLargestText, &text)) return;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  // Empty: nothing asked yet, or read between the writer's truncation and
+  // its write.
+  if (text.empty() || text == applied_) return;
+  applied_ = text;
+  const TraceSettings changes = TraceSettings::Parse(text.c_str());
+  if (!changes.error().empty()) {
+    platform::WriteStandardError("virarudi: trace flags not changed: " + changes.error() + "\n");
+    return;
+  }
+  table_.Change(changes);
+  changed_.store(true, std::memory_order_relaxed);
+}
+
+}  // namespace virarudi

@@ -1,0 +1,382 @@
+#include "mapped_trace_file.h"
+
+#include <cstring>
+#include <new>
+
+namespace virarudi {
+
+namespace platform = libdevavu::platform;
+
+namespace {
+
+// The state word: bit 63 is set while a process rotates the file, bits 40 to
+// 62 count the generations, bits 0 to 39 are the end of the reserved text.
+constexpr uint64_t kRotating = uint64_t{1} << 63;
+constexpr int kGenerationShift = 40;
+constexpr uint64_t kOffsetMask = (uint64_t{1} << kGenerationShift) - 1;
+constexpr uint64_t kGenerationMask = (uint64_t{1} << 23) - 1;
+constexpr uint64_t kMagic = 0x3154465254525651;  // "QVRTRFT1"
+constexpr size_t kControlSize = 4096;
+constexpr uint64_t kLargestGrowthStep = uint64_t{1} << 20;
+// About a tenth of a second of yielding before a waiter asks whether the
+// process that rotates the file is still alive.
+constexpr int kSpinsBeforeTakeOver = 100000;
+// The preparing thread also looks without being asked, for writers in
+// other processes.
+constexpr uint32_t kPreparePollMs = 100;
+
+uint64_t GenerationOf(uint64_t word) { return (word >> kGenerationShift) & kGenerationMask; }
+uint64_t OffsetOf(uint64_t word) { return word & kOffsetMask; }
+uint64_t Word(uint64_t generation, uint64_t offset) {
+  return ((generation & kGenerationMask) << kGenerationShift) | offset;
+}
+
+uint64_t RoundUp(uint64_t value, uint64_t step) { return (value + step - 1) / step * step; }
+
+// Where the text of a file ends: before the zero bytes it was grown by. A
+// record cut short by a crash gets its line ended, so the next one starts
+// a line of its own.
+uint64_t EndText(platform::SharedFile& file) {
+  const uint64_t size = file.Size();
+  if (size == 0) return 0;
+  void* mapped = file.Map(0, static_cast<size_t>(size));
+  if (mapped == nullptr) return size;
+  const auto* bytes = static_cast<const char*>(mapped);
+  uint64_t end = size;
+  while (end > 0 && bytes[end - 1] == '\0') --end;
+  const bool ends_line = end == 0 || bytes[end - 1] == '\n';
+  platform::SharedFile::Unmap(mapped, static_cast<size_t>(size));
+  if (!ends_line && file.WriteAt(end, "\n", 1)) ++end;
+  return end;
+}
+
+}  // namespace
+
+// Shared by every process through <name>.ctl; a new file reads as zeros.
+struct MappedTraceFile::Control {
+  std::atomic<uint64_t> magic;
+  std::atomic<uint64_t> file_identity;
+  std::atomic<uint64_t> previous_identity;
+  std::atomic<uint32_t> rotator;
+  // Written by every record: a cache line of its own.
+  alignas(64) std::atomic<uint64_t> state;
+  // Generation and size of the current file's allocated part.
+  alignas(64) std::atomic<uint64_t> allocated;
+};
+static_assert(sizeof(MappedTraceFile::Control) <= kControlSize);
+static_assert(std::atomic<uint64_t>::is_always_lock_free);
+
+MappedTraceFile::MappedTraceFile(std::string path, uint64_t limit)
+    : path_(std::move(path)),
+      limit_(limit),
+      map_length_(static_cast<size_t>(RoundUp(limit, platform::SharedFile::MapGranularity()))),
+      growth_step_(RoundUp(limit < kLargestGrowthStep ? limit : kLargestGrowthStep,
+                           platform::SharedFile::MapGranularity())),
+      fork_generation_(platform::ForkGeneration()),
+      prepare_fork_generation_(platform::ForkGeneration()) {}
+
+std::unique_ptr<MappedTraceFile> MappedTraceFile::Open(const std::string& path, uint64_t limit,
+                                                       std::string* error) {
+  std::unique_ptr<MappedTraceFile> file(new MappedTraceFile(path, limit));
+  if (!file->SetUp(error)) return nullptr;
+  return file;
+}
+
+bool MappedTraceFile::SetUp(std::string* error) {
+  platform::SharedFile trace;
+  if (!trace.Open(path_, error)) return false;
+  trace.Close();
+  if (!control_file_.Open(path_ + ".ctl", error)) {
+    *error = path_ + ".ctl: " + *error;
+    return false;
+  }
+  void* mapped = nullptr;
+  if (!control_file_.Grow(kControlSize) ||
+      (mapped = control_file_.Map(0, kControlSize)) == nullptr) {
+    *error = path_ + ".ctl cannot be mapped";
+    return false;
+  }
+  control_ = static_cast<Control*>(mapped);
+  // The first user sets the control block up from the file; the others wait
+  // for it. If it died while setting up, the next one does it again.
+  while (true) {
+    if (control_file_.TryLockExclusive()) {
+      const bool set_up = SetUpAsFirstUser(error);
+      control_file_.Unlock();
+      if (!set_up) return false;
+    }
+    if (!control_file_.LockShared()) {
+      *error = path_ + ".ctl cannot be locked";
+      return false;
+    }
+    if (control_->magic.load() == kMagic) {
+      // Without the thread, writers extend the file themselves.
+      if (prepare_wake_.ok()) prepare_thread_.Start(&MappedTraceFile::Prepare, this);
+      return true;
+    }
+    control_file_.Unlock();
+  }
+}
+
+bool MappedTraceFile::SetUpAsFirstUser(std::string* error) {
+  platform::SharedFile file;
+  if (!file.Open(path_, error)) return false;
+  const uint64_t end = EndText(file);
+  file.Truncate(end);
+  const uint64_t generation = GenerationOf(control_->state.load());
+  control_->file_identity.store(file.Identity());
+  control_->previous_identity.store(platform::IdentityOf(path_ + ".1"));
+  control_->rotator.store(0);
+  control_->allocated.store(Word(generation, end));
+  control_->state.store(Word(generation, end));
+  control_->magic.store(kMagic);
+  return true;
+}
+
+MappedTraceFile::~MappedTraceFile() {
+  if (prepare_fork_generation_ != platform::ForkGeneration()) {
+    prepare_thread_.ForgetAfterFork();
+  } else if (prepare_thread_.started()) {
+    prepare_stop_.store(true);
+    prepare_wake_.Set();
+    prepare_thread_.Join();
+  }
+  for (Generation& generation : generations_) Release(generation);
+  if (control_ == nullptr) return;
+  // A child of fork that never wrote shares its parent's lock: leave it.
+  if (fork_generation_ == platform::ForkGeneration()) {
+    control_file_.Unlock();
+    if (control_file_.TryLockExclusive()) {
+      // The last user: cut the file to its text.
+      const uint64_t state = control_->state.load();
+      platform::SharedFile file;
+      std::string error;
+      const uint64_t identity = control_->file_identity.load();
+      if ((state & kRotating) == 0 && platform::IdentityOf(path_) == identity &&
+          file.Open(path_, &error) && file.Identity() == identity) {
+        file.Truncate(OffsetOf(state));
+        control_->allocated.store(state);
+      }
+      control_file_.Unlock();
+    }
+  }
+  platform::SharedFile::Unmap(control_, kControlSize);
+}
+
+void MappedTraceFile::Release(Generation& generation) {
+  if (generation.base != nullptr) platform::SharedFile::Unmap(generation.base, map_length_);
+  generation.base = nullptr;
+  generation.file.Close();
+}
+
+void MappedTraceFile::AdoptAfterFork() {
+  std::lock_guard<std::mutex> hold(generations_mutex_);
+  if (fork_generation_ == platform::ForkGeneration()) return;
+  // The parent's lock is shared with this process through the inherited
+  // file; a lock of its own keeps the file set up after the parent ends.
+  platform::SharedFile own;
+  std::string error;
+  if (own.Open(path_ + ".ctl", &error) && own.LockShared()) control_file_.Swap(own);
+  fork_generation_ = platform::ForkGeneration();
+}
+
+MappedTraceFile::Reservation MappedTraceFile::Reserve(uint64_t length) {
+  uint64_t state = control_->state.load(std::memory_order_acquire);
+  while (true) {
+    if ((state & kRotating) != 0) {
+      WaitForRotation(state);
+      state = control_->state.load(std::memory_order_acquire);
+      continue;
+    }
+    const uint64_t offset = OffsetOf(state);
+    // A record longer than the limit goes alone into a new file.
+    if (offset != 0 && offset + length > limit_) {
+      if (control_->state.compare_exchange_weak(state, state | kRotating,
+                                                std::memory_order_acq_rel)) {
+        Rotate(GenerationOf(state), offset);
+        state = control_->state.load(std::memory_order_acquire);
+      }
+      continue;
+    }
+    if (control_->state.compare_exchange_weak(state, state + length,
+                                              std::memory_order_acq_rel)) {
+      return Reservation{GenerationOf(state), offset};
+    }
+  }
+}
+
+void MappedTraceFile::WaitForRotation(uint64_t state) {
+  for (int spins = 1; control_->state.load(std::memory_order_acquire) == state; ++spins) {
+    platform::YieldProcessor();
+    if (spins % kSpinsBeforeTakeOver != 0) continue;
+    // A rotating process that died must not stop every other one.
+    uint32_t rotator = control_->rotator.load();
+    if ((rotator == 0 || !platform::ProcessMayExist(rotator)) &&
+        control_->rotator.compare_exchange_strong(rotator, platform::CurrentProcessId())) {
+      Rotate(GenerationOf(state), OffsetOf(state));
+      return;
+    }
+  }
+}
+
+void MappedTraceFile::Rotate(uint64_t generation, uint64_t end) {
+  control_->rotator.store(platform::CurrentProcessId());
+  const uint64_t old_identity = control_->file_identity.load();
+  std::string error;
+  // Done already when a rotating process died after the rename.
+  if (platform::IdentityOf(path_) == old_identity) {
+    platform::SharedFile old;
+    if (old.Open(path_, &error) && old.Identity() == old_identity) old.Truncate(end);
+    platform::RenameReplacing(path_, path_ + ".1");
+  }
+  platform::SharedFile fresh;
+  uint64_t identity = 0;
+  if (fresh.Open(path_, &error)) {
+    fresh.Truncate(0);
+    identity = fresh.Identity();
+  }
+  control_->previous_identity.store(old_identity);
+  control_->file_identity.store(identity);
+  control_->allocated.store(Word(generation + 1, 0));
+  control_->rotator.store(0);
+  control_->state.store(Word(generation + 1, 0), std::memory_order_release);
+}
+
+bool MappedTraceFile::EnsureAllocated(Generation& generation, uint64_t end) {
+  const uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
+  if (GenerationOf(allocated) == generation.number && OffsetOf(allocated) >= end) {
+    // Within a step of the allocated end the preparing thread is asked to
+    // go ahead, so that writers seldom extend the file themselves.
+    if (OffsetOf(allocated) - end < growth_step_ &&
+        !prepare_asked_.load(std::memory_order_relaxed) && !prepare_asked_.exchange(true)) {
+      prepare_wake_.Set();
+    }
+    return true;
+  }
+  return Extend(generation, end);
+}
+
+bool MappedTraceFile::Extend(Generation& generation, uint64_t end) {
+  const bool current =
+      GenerationOf(control_->state.load(std::memory_order_acquire)) == generation.number;
+  // A file already rotated is not grown past its text.
+  const uint64_t target = current ? RoundUp(end + growth_step_, growth_step_) : end;
+  if (!generation.file.Grow(target)) return false;
+  const uint64_t granularity = platform::SharedFile::MapGranularity();
+  const uint64_t from = end / granularity * granularity;
+  const uint64_t to = target < map_length_ ? target : map_length_;
+  if (current && generation.base != nullptr && from < to) {
+    platform::SharedFile::PrepareForWriting(generation.base + from, static_cast<size_t>(to - from));
+  }
+  uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
+  while (GenerationOf(allocated) == generation.number && OffsetOf(allocated) < target &&
+         !control_->allocated.compare_exchange_weak(allocated, Word(generation.number, target))) {
+  }
+  return true;
+}
+
+void MappedTraceFile::Prepare(void* self) {
+  auto& file = *static_cast<MappedTraceFile*>(self);
+  while (true) {
+    file.prepare_wake_.Wait(kPreparePollMs);
+    if (file.prepare_stop_.load()) return;
+    file.prepare_asked_.store(false);
+    Generation* generation = Pin(file.current_.load(std::memory_order_acquire));
+    if (generation == nullptr) continue;
+    const uint64_t state = file.control_->state.load(std::memory_order_acquire);
+    const uint64_t allocated = file.control_->allocated.load(std::memory_order_acquire);
+    const uint64_t wanted = OffsetOf(state) + file.growth_step_;
+    if (GenerationOf(state) == generation->number && (state & kRotating) == 0 &&
+        GenerationOf(allocated) == generation->number && OffsetOf(allocated) < wanted) {
+      file.Extend(*generation, wanted);
+    }
+    Unpin(generation);
+  }
+}
+
+MappedTraceFile::Generation* MappedTraceFile::Pin(Generation* generation) {
+  if (generation == nullptr) return nullptr;
+  // Paired with Retire: either it sees this writer, or this sees it retired.
+  generation->writers.fetch_add(1);
+  if (generation->retired.load()) {
+    generation->writers.fetch_sub(1);
+    return nullptr;
+  }
+  return generation;
+}
+
+void MappedTraceFile::Unpin(Generation* generation) {
+  if (generation != nullptr) generation->writers.fetch_sub(1, std::memory_order_release);
+}
+
+MappedTraceFile::Generation* MappedTraceFile::PinGeneration(uint64_t number) {
+  std::lock_guard<std::mutex> hold(generations_mutex_);
+  for (Generation& generation : generations_) {
+    if (generation.number == number) return Pin(&generation);
+  }
+  // Only the file of the current generation is found under the name.
+  const uint64_t state = control_->state.load(std::memory_order_acquire);
+  if (GenerationOf(state) != number) return nullptr;
+  Generation& fresh = generations_.emplace_back();
+  fresh.number = number;
+  std::string error;
+  if (!fresh.file.Open(path_, &error) ||
+      fresh.file.Identity() != control_->file_identity.load()) {
+    fresh.retired.store(true);
+    Release(fresh);
+    return nullptr;
+  }
+  fresh.identity = fresh.file.Identity();
+  fresh.base = static_cast<char*>(fresh.file.Map(0, map_length_));
+  // Older generations go once nobody writes into them.
+  for (Generation& old : generations_) {
+    if (&old == &fresh) continue;
+    old.retired.store(true);
+    if (old.writers.load() == 0) Release(old);
+  }
+  current_.store(&fresh, std::memory_order_release);
+  return Pin(&fresh);
+}
+
+bool MappedTraceFile::WriteUnmapped(const Reservation& reservation, std::string_view record) {
+  // The generation's file was renamed, or could not be mapped.
+  const uint64_t state = control_->state.load(std::memory_order_acquire);
+  uint64_t identity = 0;
+  if (GenerationOf(state) == reservation.generation) {
+    identity = control_->file_identity.load();
+  } else if (GenerationOf(state) == ((reservation.generation + 1) & kGenerationMask)) {
+    identity = control_->previous_identity.load();
+  }
+  for (const std::string& name : {path_, path_ + ".1"}) {
+    if (identity == 0 || platform::IdentityOf(name) != identity) continue;
+    platform::SharedFile file;
+    std::string error;
+    if (!file.Open(name, &error) || file.Identity() != identity) return false;
+    return file.WriteAt(reservation.offset, record.data(), record.size());
+  }
+  return false;
+}
+
+bool MappedTraceFile::Write(std::string_view record) {
+  if (fork_generation_ != platform::ForkGeneration()) AdoptAfterFork();
+  Generation* generation = Pin(current_.load(std::memory_order_acquire));
+  const Reservation reservation = Reserve(record.size());
+  if (generation == nullptr || generation->number != reservation.generation) {
+    Unpin(generation);
+    generation = PinGeneration(reservation.generation);
+    if (generation == nullptr) return WriteUnmapped(reservation, record);
+  }
+  const uint64_t end = reservation.offset + record.size();
+  bool written = EnsureAllocated(*generation, end);
+  if (written) {
+    if (generation->base != nullptr && end <= map_length_) {
+      std::memcpy(generation->base + reservation.offset, record.data(), record.size());
+    } else {
+      written = generation->file.WriteAt(reservation.offset, record.data(), record.size());
+    }
+  }
+  Unpin(generation);
+  return written;
+}
+
+}  // namespace virarudi

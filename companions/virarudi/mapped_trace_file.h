@@ -1,0 +1,100 @@
+// A trace file that the processes tracing into it share through a memory
+// mapping: a record is reserved by one atomic step in a control block that
+// all of them map (the file <name>.ctl), then copied into the mapped file.
+// A copied record is in the file even if its process is killed right after,
+// and no two records overlap. When a record would make the file longer than
+// its limit, one process renames it to <name>.1 and starts a new one; the
+// others see the new generation in the control block and follow.
+//
+// The file grows ahead of its text in zero-filled steps; the text ends at
+// the first of the trailing zero bytes. The last process to close the file
+// cuts it to its text; after a crash the next first user does.
+#ifndef VIRARUDI_MAPPED_TRACE_FILE_H_
+#define VIRARUDI_MAPPED_TRACE_FILE_H_
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "platform/trace_file.h"
+
+namespace virarudi {
+
+class MappedTraceFile {
+ public:
+  // limit is below 2^40 (offsets carry 40 bits). Null with the reason in *error when path is no regular file or it or
+  // its control file cannot be opened and mapped.
+  static std::unique_ptr<MappedTraceFile> Open(const std::string& path, uint64_t limit,
+                                               std::string* error);
+  ~MappedTraceFile();
+  MappedTraceFile(const MappedTraceFile&) = delete;
+  MappedTraceFile& operator=(const MappedTraceFile&) = delete;
+
+  // Adds the record whole; false when the system refused (disk full, the
+  // file removed under a rotation that could not be followed).
+  bool Write(std::string_view record);
+
+  struct Control;
+
+ private:
+  // One file of the sequence <name>, renamed to <name>.1 at its end.
+  struct Generation {
+    uint64_t number = 0;
+    uint64_t identity = 0;
+    libdevavu::platform::SharedFile file;
+    char* base = nullptr;
+    std::atomic<int> writers{0};
+    std::atomic<bool> retired{false};
+  };
+  struct Reservation {
+    uint64_t generation;
+    uint64_t offset;
+  };
+
+  MappedTraceFile(std::string path, uint64_t limit);
+  bool SetUp(std::string* error);
+  bool SetUpAsFirstUser(std::string* error);
+  Reservation Reserve(uint64_t length);
+  void WaitForRotation(uint64_t state);
+  void Rotate(uint64_t generation, uint64_t end);
+  bool EnsureAllocated(Generation& generation, uint64_t end);
+  bool Extend(Generation& generation, uint64_t end);
+  // The thread that grows the file and prepares its pages ahead of the
+  // writers: the page work leaves the threads that trace.
+  static void Prepare(void* self);
+  // A pinned generation keeps its mapping until it is unpinned; null when
+  // it is retired (a newer file took its place in this process).
+  static Generation* Pin(Generation* generation);
+  static void Unpin(Generation* generation);
+  Generation* PinGeneration(uint64_t number);
+  void Release(Generation& generation);
+  void AdoptAfterFork();
+  bool WriteUnmapped(const Reservation& reservation, std::string_view record);
+
+  const std::string path_;
+  const uint64_t limit_;
+  const size_t map_length_;
+  const uint64_t growth_step_;
+  std::atomic<uint32_t> fork_generation_;
+  libdevavu::platform::SharedFile control_file_;
+  Control* control_ = nullptr;
+
+  std::mutex generations_mutex_;
+  std::deque<Generation> generations_;
+  std::atomic<Generation*> current_{nullptr};
+
+  const uint32_t prepare_fork_generation_;
+  std::atomic<bool> prepare_asked_{false};
+  std::atomic<bool> prepare_stop_{false};
+  libdevavu::platform::AutoResetEvent prepare_wake_;
+  libdevavu::platform::Thread prepare_thread_;
+};
+
+}  // namespace virarudi
+
+#endif  // VIRARUDI_MAPPED_TRACE_FILE_H_
