@@ -15,7 +15,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/catalogue_numbers.h"
+#include "formats/catalogue_numbers.h"
 #include "formats/little_endian.h"
 #include "formats/utf16.h"
 
@@ -108,7 +108,7 @@ TEST(Mc2catAgainstWindmc, CatgetsGivesTheTextsOfWindmcsMessageTables) {
         const nl_catd catalogue = catopen((out / "x.cat").c_str(), 0);
         ASSERT_NE(catalogue, reinterpret_cast<nl_catd>(-1));
         for (const uint32_t id : ids) {
-          const auto at = libdevavu::platform::CatalogueNumbersOf(id);
+          const auto at = libdevavu::formats::CatalogueNumbersOf(id);
           static const char kMissing[] = "";
           const char* text = catgets(catalogue, at.set, at.message, kMissing);
           const auto expected = table.find(id);

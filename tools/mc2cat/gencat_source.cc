@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/catalogue_numbers.h"
+#include "formats/catalogue_numbers.h"
 
 namespace mc2cat {
 
@@ -46,7 +46,7 @@ void WriteGencatSource(const McFile& file, size_t language, const std::string& o
           "); edit the .mc file instead.\n";
   int set = 0;
   for (const McMessage* m : order) {
-    const libdevavu::platform::CatalogueNumbers at = libdevavu::platform::CatalogueNumbersOf(m->id);
+    const libdevavu::formats::CatalogueNumbers at = libdevavu::formats::CatalogueNumbersOf(m->id);
     if (at.set != set) {
       set = at.set;
       *out += "$set " + std::to_string(set) + "\n";

@@ -9,7 +9,7 @@
 #include <mutex>
 
 #include "formats/module_names.h"
-#include "platform/catalogue_numbers.h"
+#include "formats/catalogue_numbers.h"
 #include "platform/message_catalogue.h"
 #include "platform/posix/catalogue_search.h"
 
@@ -95,7 +95,7 @@ CatalogueText LookUpMessage(std::string_view library, uint32_t id) {
   const nl_catd handle = Catalogue(library);
   if (handle == kNotOpened) return {CatalogueStatus::kNoCatalogue, nullptr};
   static const char kMissing[] = "";
-  const CatalogueNumbers at = CatalogueNumbersOf(id);
+  const formats::CatalogueNumbers at = formats::CatalogueNumbersOf(id);
   const char* text = catgets(handle, at.set, at.message, kMissing);
   if (text == kMissing) return {CatalogueStatus::kNoMessage, nullptr};
   return {CatalogueStatus::kFound, text};

@@ -5,12 +5,12 @@
 // Win32-style ones (high half 0) and code 0 included; glibc takes set and
 // message numbers up to INT_MAX, and gencat and catgets agree on the
 // catalogue's hash for all of these numbers.
-#ifndef DEVAVU_PLATFORM_CATALOGUE_NUMBERS_H_
-#define DEVAVU_PLATFORM_CATALOGUE_NUMBERS_H_
+#ifndef DEVAVU_FORMATS_CATALOGUE_NUMBERS_H_
+#define DEVAVU_FORMATS_CATALOGUE_NUMBERS_H_
 
 #include <cstdint>
 
-namespace libdevavu::platform {
+namespace libdevavu::formats {
 
 struct CatalogueNumbers {
   int set;      // 1 to 0x10000: (identifier >> 16) + 1
@@ -21,6 +21,6 @@ constexpr CatalogueNumbers CatalogueNumbersOf(uint32_t id) {
   return {static_cast<int>(id >> 16) + 1, static_cast<int>(id & 0xFFFF) + 1};
 }
 
-}  // namespace libdevavu::platform
+}  // namespace libdevavu::formats
 
-#endif  // DEVAVU_PLATFORM_CATALOGUE_NUMBERS_H_
+#endif  // DEVAVU_FORMATS_CATALOGUE_NUMBERS_H_
