@@ -13,8 +13,11 @@
  * DVU_IMPORT one that a user of the library calls. Each library's header
  * picks one by its own *_BUILDING definition. */
 #if defined(_WIN32)
+/* An import is a plain declaration: the import library resolves the call,
+ * and a program may define the function itself in its place (the unit
+ * tests' fakes of the companion libraries do). */
 #  define DVU_EXPORT __declspec(dllexport)
-#  define DVU_IMPORT __declspec(dllimport)
+#  define DVU_IMPORT
 #  define DVU_HIDDEN
 #elif defined(__GNUC__)
 #  define DVU_EXPORT __attribute__((visibility("default")))
@@ -46,12 +49,13 @@
 
 /* DVU_ALIAS(target), after a function's declaration, makes that function a
  * second name of target, a function of the same type defined in the same
- * file: one address, not a wrapper. On Windows the module-definition file
- * names the alias instead, and the declaration stays a declaration. */
-#if defined(_WIN32)
-#  define DVU_ALIAS(target)
-#else
+ * file: one address, not a wrapper. Compilers without the attribute (MSVC)
+ * leave the alias to the module-definition file, and the declaration stays
+ * a declaration. */
+#if defined(__GNUC__)
 #  define DVU_ALIAS(target) __attribute__((alias(#target)))
+#else
+#  define DVU_ALIAS(target)
 #endif
 
 #endif /* DEVAVU_COMPILER_H */

@@ -3,7 +3,7 @@
 namespace krtcapi {
 
 uint32_t OpenConfigurations::Add(Entries entries) {
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   do {
     ++last_;
   } while (last_ == 0 || open_.count(last_) != 0);
@@ -12,13 +12,13 @@ uint32_t OpenConfigurations::Add(Entries entries) {
 }
 
 Entries OpenConfigurations::Find(uint32_t handle) const {
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   const auto it = open_.find(handle);
   return it != open_.end() ? it->second : nullptr;
 }
 
 bool OpenConfigurations::Remove(uint32_t handle) {
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   return open_.erase(handle) != 0;
 }
 

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "cfn_file.h"
+#include "platform/platform.h"
 
 namespace krtcapi {
 
@@ -24,7 +24,7 @@ class OpenConfigurations {
   bool Remove(uint32_t handle);
 
  private:
-  mutable std::mutex mutex_;
+  mutable libdevavu::platform::RecursiveLock lock_;
   std::map<uint32_t, Entries> open_;
   uint32_t last_ = 0;
 };

@@ -6,7 +6,7 @@ namespace virarudi {
 
 std::optional<ComponentTable::Attachment> ComponentTable::Attach(std::string_view name,
                                                                  const TraceSettings& settings) {
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   auto it = components_.find(name);
   if (it == components_.end()) {
     if (components_.size() >= kMaxComponents) return std::nullopt;
@@ -20,13 +20,13 @@ std::optional<ComponentTable::Attachment> ComponentTable::Attach(std::string_vie
 }
 
 void ComponentTable::Detach(std::string_view name) {
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   const auto it = components_.find(name);
   if (it != components_.end() && it->second.references > 0) --it->second.references;
 }
 
 void ComponentTable::Change(const TraceSettings& changes) {
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   changes_ = changes;
   for (auto& [name, component] : components_) {
     if (const std::optional<uint8_t> flags = changes.GivenFlagsFor(name)) {

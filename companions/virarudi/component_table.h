@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "trace_settings.h"
 
 namespace virarudi {
@@ -44,7 +44,7 @@ class ComponentTable {
     uint32_t references;
   };
 
-  std::mutex mutex_;
+  libdevavu::platform::RecursiveLock lock_;
   TraceSettings changes_;
   std::map<std::string, Component, std::less<>> components_;
 };

@@ -26,7 +26,7 @@ void TraceWriter::Write(std::string_view record) {
   }
   // AppendFile::Write may take several system writes for one record; the
   // lock keeps other threads' records out from between them.
-  std::lock_guard<std::mutex> hold(mutex_);
+  libdevavu::platform::LockHolder hold(lock_);
   file_.Write(record.data(), record.size());
 }
 

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string_view>
 
 #include "mapped_trace_file.h"
@@ -25,7 +24,7 @@ class TraceWriter {
 
  private:
   std::unique_ptr<MappedTraceFile> mapped_;
-  std::mutex mutex_;
+  libdevavu::platform::RecursiveLock lock_;
   libdevavu::platform::AppendFile file_;
 };
 

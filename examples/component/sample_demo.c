@@ -3,8 +3,12 @@
 
 #include <stdio.h>
 #include <string.h>
-#include <threads.h>
 #include <time.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <threads.h>
+#endif
 
 #include "orvesvc.h"
 
@@ -17,11 +21,16 @@ static int fail(const char *what, long code) {
   return -1;
 }
 
+/* C11's thrd_sleep; the Windows toolchain's C library lacks <threads.h>. */
 static void sleep_ms(long ms) {
+#if defined(_WIN32)
+  Sleep((DWORD)ms);
+#else
   struct timespec t;
   t.tv_sec = ms / 1000;
   t.tv_nsec = (ms % 1000) * 1000000L;
   thrd_sleep(&t, NULL);
+#endif
 }
 
 const char *SampleDemoFailure(void) { return failure; }

@@ -6,7 +6,7 @@ namespace libdevavu::config {
 
 LogFacilitiesEntry TraceLibraryLink::Entry() {
   if (LogFacilitiesEntry known = entry_.load(std::memory_order_acquire)) return known;
-  std::lock_guard<std::mutex> hold(lookup_);
+  platform::LockHolder hold(lookup_);
   if (entry_.load(std::memory_order_relaxed) == nullptr) {
     const frame::ModuleEntry found =
         frame::LoadModuleEntry(frame::kTraceModuleName, frame::kTraceEntryName);

@@ -6,9 +6,9 @@
 #define DEVAVU_CONFIG_TRACE_LINK_H_
 
 #include <atomic>
-#include <mutex>
 
 #include "devavu.h"
+#include "platform/platform.h"
 
 namespace libdevavu::config {
 
@@ -19,7 +19,7 @@ class TraceLibraryLink {
   LogFacilitiesEntry Entry();
 
  private:
-  std::mutex lookup_;
+  platform::RecursiveLock lookup_;
   std::atomic<LogFacilitiesEntry> entry_{nullptr};
 };
 

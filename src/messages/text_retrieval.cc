@@ -10,7 +10,7 @@
 #include "messages/catalogue.h"
 #include "messages/marker.h"
 #include "formats/line_end.h"
-#include "formats/message_format.h"
+#include "platform/message_inserts.h"
 #include "txtcat.h"
 
 namespace libdevavu::messages {
@@ -59,9 +59,9 @@ uint16_t Preload(MsgComponent* component) {
 void Format(MsgComponent* component, const char* raw) {
   // Every text of the message sources ends with the line break of its last
   // line; that one is not part of the message.
-  formats::FormatMessageInserts(formats::WithoutLineEnd(raw), component->inserts,
-                                 component->insert_count, component->text,
-                                 static_cast<size_t>(component->max_len - 1));
+  platform::FormatInserts(formats::WithoutLineEnd(raw), component->inserts,
+                          component->insert_count, component->text,
+                          static_cast<size_t>(component->max_len - 1));
 }
 
 }  // namespace

@@ -5,11 +5,14 @@
 #include <array>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cfn_file.h"
 #include "krtcapi.h"
+#include "platform/process.h"
+#include "support/test_thread.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -45,8 +48,8 @@ Codes Send(std::array<uint8_t, Length>& block, uint32_t length = Length) {
 
 class KrtcapiTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("QRXCFNDIR", CONFIG_DATA_DIR, 1); }
-  void TearDown() override { unsetenv("QRXCFNDIR"); }
+  void SetUp() override { SetEnvironmentValue("QRXCFNDIR", CONFIG_DATA_DIR); }
+  void TearDown() override { SetEnvironmentValue("QRXCFNDIR", nullptr); }
 
   static std::array<uint8_t, KRTC_OPEN_LENGTH> OpenBlock(const std::string& name) {
     auto block = Block<KRTC_OPEN_LENGTH>(KRTC_OPEN);
@@ -126,7 +129,7 @@ TEST_F(KrtcapiTest, EachFailureHasItsOwnCodes) {
 }
 
 TEST_F(KrtcapiTest, ThreadsOpenReadAndCloseAtOnce) {
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   std::array<uint32_t, 4> counts{};
   for (size_t t = 0; t < counts.size(); ++t) {
     threads.emplace_back([t, &counts] {

@@ -7,7 +7,10 @@
 #include <string>
 
 #include "orvesvc.h"
+#include "platform/process.h"
 #include "txtcat.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -15,8 +18,8 @@ namespace {
 class MessageSourcesTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    setenv("LC_ALL", "C", 1);
-    unsetenv("NLSPATH");
+    SetEnvironmentValue("LC_ALL", "C");
+    SetEnvironmentValue("NLSPATH", nullptr);
   }
 };
 

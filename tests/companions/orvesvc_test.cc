@@ -1,17 +1,29 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "orvesvc.h"
+#include "platform/process.h"
+#include "support/test_thread.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
+
+// How the system names a module file, and separates directories in a list.
+std::string ModuleFile(const std::string& base) {
+  return MODULE_PREFIX + base + MODULE_SUFFIX;
+}
+#if defined(_WIN32)
+constexpr char kPathSeparator[] = ";";
+#else
+constexpr char kPathSeparator[] = ":";
+#endif
 
 TEST(Memory, CountsAndTheFaultSwitch) {
   const int64_t start = OrvMemLiveBlocks();
@@ -39,7 +51,7 @@ TEST(Memory, CountsAndTheFaultSwitch) {
 
 TEST(Memory, CountsHoldUnderThreads) {
   const int64_t start = OrvMemLiveBlocks();
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([] {
       for (int i = 0; i < 2000; ++i) MEMFREE(0, MEMGET(0, 32));
@@ -50,7 +62,8 @@ TEST(Memory, CountsHoldUnderThreads) {
 }
 
 TEST(Modules, LoadsByProductNameAndResolvesDecoratedEntries) {
-  setenv("QRX_MODULE_PATH", "/nonexistent:" LIBRARY_DIR, 1);
+  SetEnvironmentValue("QRX_MODULE_PATH",
+                      (std::string("/nonexistent") + kPathSeparator + LIBRARY_DIR).c_str());
   char work[100];
   void* handle = nullptr;
   ASSERT_EQ(MSWLoadDLL(work, sizeof work, "VIRARUDI", &handle), 0u);
@@ -63,7 +76,7 @@ TEST(Modules, LoadsByProductNameAndResolvesDecoratedEntries) {
   EXPECT_EQ(plain, entry);
   EXPECT_EQ(MSWGetDLLEntryPointAddr(handle, "_NOSUCHENTRY@8", &entry), ORV_ENTRY_NOT_FOUND);
   EXPECT_EQ(entry, nullptr);
-  unsetenv("QRX_MODULE_PATH");
+  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
 }
 
 TEST(Modules, MissingModuleSaysWhy) {
@@ -71,46 +84,52 @@ TEST(Modules, MissingModuleSaysWhy) {
   void* handle = nullptr;
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "NOSUCHMODULE", &handle), ORV_MODULE_NOT_FOUND);
   EXPECT_EQ(handle, nullptr);
-  EXPECT_NE(std::strstr(work, "libnosuchmodule.so"), nullptr) << work;
+  EXPECT_NE(std::strstr(work, ModuleFile("nosuchmodule").c_str()), nullptr) << work;
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, nullptr, &handle), ORV_BAD_ARGUMENT);
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "X", nullptr), ORV_BAD_ARGUMENT);
 }
 
 TEST(Modules, AModuleThatDoesNotLoadGivesTheLoadersReason) {
-  char dir[] = "/tmp/orvesvc-module-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string file = std::string(dir) + "/libbroken.so";
+  const std::filesystem::path dir_path =
+      std::filesystem::temp_directory_path() /
+      ("orvesvc-module-" + std::to_string(libdevavu::platform::CurrentThreadId()));
+  std::filesystem::create_directories(dir_path);
+  const std::string dir = dir_path.string();
+  const std::string file = (dir_path / ModuleFile("broken")).string();
   std::FILE* out = std::fopen(file.c_str(), "w");
   ASSERT_NE(out, nullptr);
   std::fputs("not a shared library\n", out);
   std::fclose(out);
-  setenv("QRX_MODULE_PATH", dir, 1);
+  SetEnvironmentValue("QRX_MODULE_PATH", dir.c_str());
   char work[100] = {};
   void* handle = nullptr;
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "BROKEN", &handle), ORV_MODULE_NOT_FOUND);
-  EXPECT_NE(std::strstr(work, dir), nullptr) << "names the file that failed: " << work;
-  unsetenv("QRX_MODULE_PATH");
-  std::remove(file.c_str());
-  rmdir(dir);
+  EXPECT_NE(std::strstr(work, dir.c_str()), nullptr) << "names the file that failed: " << work;
+  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
+  std::filesystem::remove_all(dir_path);
 }
 
 // The loader reads an empty run path entry as the current directory: a
 // library planted there must not be taken for a module of the product.
 TEST(Modules, TheCurrentDirectoryIsSearchedOnlyWhenTheModulePathNamesIt) {
-  char dir[] = "/tmp/orvesvc-planted-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::filesystem::path planted = std::filesystem::path(dir) / "libplanted.so";
-  std::filesystem::copy_file(LIBRARY_DIR "/libvirarudi.so", planted);
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("orvesvc-planted-" + std::to_string(libdevavu::platform::CurrentThreadId()));
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path planted = dir / ModuleFile("planted");
+  std::filesystem::copy_file(std::filesystem::path(LIBRARY_DIR) / ModuleFile("virarudi"), planted);
   const std::filesystem::path was = std::filesystem::current_path();
   std::filesystem::current_path(dir);
   char work[200] = {};
   void* handle = nullptr;
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "PLANTED", &handle), ORV_MODULE_NOT_FOUND) << work;
-  setenv("QRX_MODULE_PATH", ".", 1);
+  SetEnvironmentValue("QRX_MODULE_PATH", ".");
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "PLANTED", &handle), 0u) << work;
-  unsetenv("QRX_MODULE_PATH");
+  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
   std::filesystem::current_path(was);
-  std::filesystem::remove_all(dir);
+  // Windows keeps a loaded module's file: the folder may have to stay.
+  std::error_code kept;
+  std::filesystem::remove_all(dir, kept);
 }
 
 }  // namespace

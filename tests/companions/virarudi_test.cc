@@ -18,12 +18,15 @@
 #include <sstream>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/process.h"
 #include "platform/trace_control.h"
+#include "support/test_thread.h"
 #include "virarudi.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -37,9 +40,9 @@ class TraceFileEnvironment : public testing::Environment {
       std::random_device random;
       path_ = std::filesystem::temp_directory_path() /
               ("virarudi_test_" + std::to_string(random()) + ".trace");
-      setenv("QRXTRACEFILE", path_->c_str(), 1);
+      SetEnvironmentValue("QRXTRACEFILE", path_->string().c_str());
     }
-    setenv("QRXTRACE", kTraceSetting, 1);
+    SetEnvironmentValue("QRXTRACE", kTraceSetting);
   }
   void TearDown() override {
     if (!path_) return;
@@ -201,7 +204,7 @@ std::string DumpedText(const std::string& line) {
 
 TEST(LogFacilitiesTest, ConcurrentRecordsStayWhole) {
   const TraceFileTail tail;
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t] {
       for (int s = 0; s < kRecordsPerThread; ++s) {
@@ -212,7 +215,7 @@ TEST(LogFacilitiesTest, ConcurrentRecordsStayWhole) {
       }
     });
   }
-  for (std::thread& thread : threads) thread.join();
+  for (TestThread& thread : threads) thread.join();
 
   const std::vector<std::string> lines = Lines(tail.Read());
   ASSERT_EQ(lines.size(), static_cast<size_t>(kThreads * kRecordsPerThread * 3));
@@ -321,7 +324,7 @@ TEST(LogFacilitiesTest, FlagsChangeInTheRunningProcess) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
   while (std::atomic_ref<uint8_t>(*flags).load() != 0x03 &&
          std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    SleepMs(10);
   }
   EXPECT_EQ(std::atomic_ref<uint8_t>(*flags).load(), 0x03);
   LogRequest added_later = AttachRequest("NEW");
@@ -335,13 +338,13 @@ class ScopedVariable {
  public:
   ScopedVariable(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value, 1);
+    SetEnvironmentValue(name, value);
   }
   ~ScopedVariable() {
     if (old_) {
-      setenv(name_, old_->c_str(), 1);
+      SetEnvironmentValue(name_, old_->c_str());
     } else {
-      unsetenv(name_);
+      SetEnvironmentValue(name_, nullptr);
     }
   }
   ScopedVariable(const ScopedVariable&) = delete;

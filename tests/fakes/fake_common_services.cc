@@ -13,13 +13,13 @@ CommonServices& Services() {
   return services;
 }
 
-std::mutex& Lock() {
-  static std::mutex mutex;
-  return mutex;
+libdevavu::platform::RecursiveLock& Lock() {
+  static libdevavu::platform::RecursiveLock lock;
+  return lock;
 }
 
 size_t LiveBlocks() {
-  std::lock_guard<std::mutex> hold(Lock());
+  libdevavu::platform::LockHolder hold(Lock());
   return Services().live.size();
 }
 
@@ -29,7 +29,7 @@ void ResetAll() {
   state.log_suppressed = 0;
   state.init2_mode = 0;
   state.lib_unusable = 0;
-  std::lock_guard<std::mutex> hold(Lock());
+  libdevavu::platform::LockHolder hold(Lock());
   for (void* block : Services().live) std::free(block);
   Services() = CommonServices{};
   TraceLib() = TraceLibrary{};
@@ -40,7 +40,7 @@ void ResetAll() {
 extern "C" {
 
 void* MEMGET(uint32_t flags, uint32_t size) {
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   auto& services = fakes::Services();
   const uint64_t call = ++services.memget_calls;
   if (flags != 0 || call == services.fail_at) return nullptr;
@@ -51,7 +51,7 @@ void* MEMGET(uint32_t flags, uint32_t size) {
 }
 
 uint16_t MEMFREE(uint32_t flags, void* block) {
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   auto& services = fakes::Services();
   if (++services.memfree_calls == services.free_fail_at) return 1;
   if (flags != 0 || services.live.erase(block) == 0) {
@@ -63,7 +63,7 @@ uint16_t MEMFREE(uint32_t flags, void* block) {
 }
 
 char* win32_getcfg(const char* name) {
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   auto& values = fakes::Services().config_values;
   auto it = values.find(name != nullptr ? name : "");
   return it == values.end() ? nullptr : it->second.data();
@@ -77,7 +77,7 @@ int32_t GetActiveConfig(char** name) {
 uint32_t MSWLoadDLL(char* /*work*/, uint32_t /*work_size*/, const char* module, void** handle) {
   void (*on_load)(const char*) = nullptr;
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     auto& services = fakes::Services();
     services.loaded_modules.push_back(module != nullptr ? module : "(null)");
     if (module == nullptr) return ORV_BAD_ARGUMENT;
@@ -91,7 +91,7 @@ uint32_t MSWLoadDLL(char* /*work*/, uint32_t /*work_size*/, const char* module, 
 }
 
 uint32_t MSWGetDLLEntryPointAddr(void* /*handle*/, const char* entry, void** address) {
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   auto& services = fakes::Services();
   services.resolved_entries.push_back(entry != nullptr ? entry : "(null)");
   *address = nullptr;
@@ -106,7 +106,7 @@ uint32_t MSWGetDLLEntryPointAddr(void* /*handle*/, const char* entry, void** add
 }
 
 int32_t StartAsyncTimer(uint32_t delay_ms, OrvTimerSignals* signals, uint8_t handle[8]) {
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   fakes::Services().async_delays.push_back(delay_ms);
   if (delay_ms < signals->wait_timeout) signals->wait_timeout = delay_ms;
   std::memset(handle, 0, 8);

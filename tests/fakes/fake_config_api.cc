@@ -41,7 +41,7 @@ void Answer(ConfigApi& api, uint8_t* block) {
 }  // namespace fakes
 
 extern "C" uint16_t KrtcRequest(void* block, uint32_t length) {
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   fakes::ConfigApi& api = fakes::ConfigApiFake();
   auto* bytes = static_cast<uint8_t*>(block);
   const auto code = static_cast<uint16_t>(bytes[KRTC_REQUEST_OFFSET] | bytes[KRTC_REQUEST_OFFSET + 1] << 8);

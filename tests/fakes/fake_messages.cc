@@ -13,12 +13,12 @@ namespace fakes {
 namespace {
 
 bool LibraryPresent(const char* lib_name) {
-  std::lock_guard<std::mutex> hold(Lock());
+  libdevavu::platform::LockHolder hold(Lock());
   return Messages().missing_libraries.count(lib_name) == 0;
 }
 
 void ShowBox(std::string_view caption, std::string_view text) {
-  std::lock_guard<std::mutex> hold(Lock());
+  libdevavu::platform::LockHolder hold(Lock());
   Messages().boxes.emplace_back(std::string(caption), std::string(text));
 }
 
@@ -43,14 +43,14 @@ MessageSources& Messages() {
 
 void ResetMessages() {
   {
-    std::lock_guard<std::mutex> hold(Lock());
+    libdevavu::platform::LockHolder hold(Lock());
     Messages() = MessageSources{};
   }
   libdevavu::messages::MsgsAvailable() = 1;
 }
 
 void AddProductMessage(const std::string& library, uint16_t n, const std::string& text) {
-  std::lock_guard<std::mutex> hold(Lock());
+  libdevavu::platform::LockHolder hold(Lock());
   Messages().texts[{library, 0xCFFF0000u + n}] = text;
 }
 
@@ -60,7 +60,7 @@ extern "C" {
 
 uint32_t GetNLSMessage(char* text, uint16_t size, uint16_t msg_no, const char* library,
                        uint16_t* length) {
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   auto& sources = fakes::Messages();
   sources.nls_calls.push_back(msg_no);
   if (sources.fail_nls != 0 && sources.nls_calls.size() >= sources.fail_nls_from) {
@@ -75,7 +75,7 @@ uint32_t GetNLSMessage(char* text, uint16_t size, uint16_t msg_no, const char* l
 }
 
 int32_t GetMsgText(const char* library, uint32_t id, uint32_t size, char* text) {
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   auto& sources = fakes::Messages();
   sources.msg_text_calls.push_back(id);
   if (sources.msg_text_result) return *sources.msg_text_result;

@@ -15,10 +15,10 @@ TraceLibrary& TraceLib() {
 }
 
 int32_t FakeLogFacilities(uint32_t type, LogRequest* request) {
-  std::lock_guard<std::mutex> hold(Lock());
+  libdevavu::platform::LockHolder hold(Lock());
   TraceLibrary& lib = TraceLib();
   Request seen;
-  seen.thread = std::this_thread::get_id();
+  seen.thread = libdevavu::platform::CurrentThreadId();
   seen.type = type;
   switch (type) {
     case LOGREQ_ATTACH:

@@ -7,13 +7,12 @@
 
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "devavu.h"
+#include "platform/platform.h"
 
 namespace fakes {
 
@@ -45,7 +44,7 @@ struct CommonServices {
 };
 
 struct Request {
-  std::thread::id thread;  // who sent it
+  uint64_t thread;  // who sent it
   uint32_t type = 0;
   std::string component;  // word 0 of attach/detach, the name of trace/error
   std::string label;
@@ -74,7 +73,7 @@ struct TraceLibrary {
 // The fakes' state, guarded by Lock() where threads meet.
 CommonServices& Services();
 TraceLibrary& TraceLib();
-std::mutex& Lock();
+libdevavu::platform::RecursiveLock& Lock();
 
 // The trace library entry point that the fake MSWGetDLLEntryPointAddr hands out.
 int32_t FakeLogFacilities(uint32_t type, LogRequest* request);

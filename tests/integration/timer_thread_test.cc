@@ -6,12 +6,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <random>
-#include <thread>
 #include <vector>
 
 #include "devavu.h"
 #include "orvesvc.h"
+#include "platform/process.h"
 #include "sample_component.h"
+#include "support/test_thread.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -20,9 +23,9 @@ using Clock = std::chrono::steady_clock;
 class TimerThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    unsetenv("QRX_MODULE_PATH");
-    unsetenv("QRXTRACE");
-    setenv("QRXTRACEFILE", "/dev/null", 1);
+    SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
+    SetEnvironmentValue("QRXTRACE", nullptr);
+    SetEnvironmentValue("QRXTRACEFILE", "/dev/null");
     SampleReset();
     start_blocks_ = OrvMemLiveBlocks();
     ASSERT_EQ(devavu_init(), 0);
@@ -45,7 +48,7 @@ class TimerThreadTest : public ::testing::Test {
     const auto end = Clock::now() + deadline;
     while (!pred()) {
       if (Clock::now() > end) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      SleepMs(5);
     }
     return true;
   }
@@ -74,7 +77,7 @@ TEST_F(TimerThreadTest, TermFromACallbackDoesNotWaitForItself) {
   uint8_t version[4];
   EXPECT_EQ(devavu(0, version), -10);
   EXPECT_EQ(OrvMemLiveBlocks(), start_blocks_) << "the queued timers were freed";
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  SleepMs(300);
   EXPECT_EQ(SampleTimerCalls(30), 1) << "the thread ended after the callback";
 
   ASSERT_EQ(devavu_init(), 0);
@@ -89,7 +92,7 @@ TEST_F(TimerThreadTest, ManyThreadsAddAndRemoveWhileCallbacksRun) {
   constexpr int kThreads = 8;
   constexpr int kPerThread = 1000;
   std::vector<std::atomic<int>> removed(kThreads * kPerThread);
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t, &removed] {
       std::mt19937 random(static_cast<unsigned>(t));

@@ -20,7 +20,7 @@ TEST_F(AttachmentTest, FirstAttachRegistersTheLibraryFirst) {
   EXPECT_EQ(attaches[0].component, "ORVESVC");
   EXPECT_EQ(attaches[1].component, "APP");
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     const auto& services = fakes::Services();
     EXPECT_EQ(services.loaded_modules, (std::vector<std::string>{"VIRARUDI", "VIRARUDI"}));
     EXPECT_EQ(services.resolved_entries.front(), "_LOGFACILITIESEP@8");
@@ -81,7 +81,7 @@ TEST_F(AttachmentTest, SimultaneousFirstAttachmentsAttachTheLibraryOnce) {
     busy.join();
     EXPECT_EQ(results, std::vector<int32_t>(kThreads, 0));
     {
-      std::lock_guard<std::mutex> hold(fakes::Lock());
+      libdevavu::platform::LockHolder hold(fakes::Lock());
       int own = 0;
       for (const auto& r : fakes::TraceLib().requests) {
         own += r.type == LOGREQ_ATTACH && r.component == "ORVESVC" ? 1 : 0;

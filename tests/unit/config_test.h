@@ -14,12 +14,12 @@ class ConfigTest : public LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::ConfigApiFake() = fakes::ConfigApi{};
   }
 
   static void SetValue(const std::string& name, const std::string& value) {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().config_values[name] = value;
   }
 
@@ -49,18 +49,18 @@ class ConfigTest : public LibraryTest {
   }
 
   static uint64_t MemgetCalls() {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     return fakes::Services().memget_calls;
   }
 
   static void FailMemget(uint64_t nth) {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().fail_at = nth;
     fakes::Services().memget_calls = 0;
   }
 
   static void ExpectNothingLeftOver() {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     EXPECT_TRUE(fakes::Services().live.empty());
     EXPECT_EQ(fakes::Services().bad_frees, 0);
   }

@@ -30,7 +30,7 @@ TEST_F(DisplayMsgTest, ShownLines) {
     EXPECT_EQ(Boxes().back(), std::make_pair(std::string("Quorix"), c.shown));
   }
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().fail_nls = 2;
   }
   DisplayMsg("ignored", 12, 0, 'E');
@@ -40,7 +40,7 @@ TEST_F(DisplayMsgTest, ShownLines) {
 TEST_F(DisplayMsgTest, MissingTraceLibraryShowsMessage352AndGivesTheTextBack) {
   ASSERT_EQ(devavu_init(), 0);
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().load_result = 126;
   }
   ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
@@ -62,7 +62,7 @@ TEST_F(DisplayMsgTest, MissingTraceLibraryShowsMessage352AndGivesTheTextBack) {
 TEST_F(DisplayMsgTest, MissingEntryPointShowsMessage353WithTheCodeOfItsLow16Bits) {
   ASSERT_EQ(devavu_init(), 0);
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().entry_result = 0x20000 + 127;
   }
   ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
@@ -78,7 +78,7 @@ TEST_F(DisplayMsgTest, MissingEntryPointShowsMessage353WithTheCodeOfItsLow16Bits
 
 TEST_F(DisplayMsgTest, AttachFailureAfterTermShowsTheFallbackText) {
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().load_result = 126;
   }
   ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);

@@ -54,7 +54,7 @@ TEST_F(GetmsgTest, ReadFailureGivesTheFallbackAndFreesTheBuffer) {
   Start();
   for (int32_t result : {0, 2}) {
     {
-      std::lock_guard<std::mutex> hold(fakes::Lock());
+      libdevavu::platform::LockHolder hold(fakes::Lock());
       fakes::Messages().msg_text_result = result;
     }
     char* text = getmsg(5, 0xCFFF0160, 0);
@@ -62,7 +62,7 @@ TEST_F(GetmsgTest, ReadFailureGivesTheFallbackAndFreesTheBuffer) {
     EXPECT_EQ(Marker(text), 2);
   }
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Messages().msg_text_result.reset();
   }
   char* text = getmsg(5, 0xCFFF0160, 0);

@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "devavu.h"
 #include "fakes/fakes.h"
+#include "platform/platform.h"
 
 class LibraryTest : public ::testing::Test {
  protected:
@@ -20,19 +20,19 @@ class LibraryTest : public ::testing::Test {
   // The requests of one type that the test's own thread made: a timer thread
   // started by devavu_init2 traces at times of its own.
   static std::vector<fakes::Request> Requests(uint32_t type) {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     std::vector<fakes::Request> out;
     for (const auto& r : fakes::TraceLib().requests) {
-      if (r.type == type && r.thread == std::this_thread::get_id()) out.push_back(r);
+      if (r.type == type && r.thread == libdevavu::platform::CurrentThreadId()) out.push_back(r);
     }
     return out;
   }
 
   static size_t RequestCount() {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     size_t count = 0;
     for (const auto& r : fakes::TraceLib().requests) {
-      count += r.thread == std::this_thread::get_id() ? 1 : 0;
+      count += r.thread == libdevavu::platform::CurrentThreadId() ? 1 : 0;
     }
     return count;
   }

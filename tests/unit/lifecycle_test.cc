@@ -2,12 +2,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "frame/heap.h"
 #include "frame/library_state.h"
 #include "library_test.h"
 #include "messages/catalogue.h"
+#include "support/test_thread.h"
 #include "timer/timer_state.h"
 
 namespace {
@@ -101,13 +101,13 @@ TEST_F(LifecycleTest, RefusedCallsReleaseTheLock) {
   // A lock left held would block that thread: wait for it with a deadline.
   static std::atomic<int> other;
   other = 1;
-  std::thread([] {
+  TestThread([] {
     uint8_t b[4] = {};
     other = devavu(0, b) + devavu_init2(0);
   }).detach();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (other.load() == 1 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    SleepMs(1);
   }
   ASSERT_EQ(other.load(), -20) << "another thread was kept out";
 }

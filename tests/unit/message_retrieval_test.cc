@@ -19,7 +19,7 @@ TEST_F(MessageRetrievalTest, FirstRequestReadsTheTraceRangeOnceThenNothing) {
   Release(text);
   std::vector<uint16_t> calls;
   {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     calls = fakes::Messages().nls_calls;
   }
   ASSERT_EQ(calls.size(), 210u);
@@ -44,7 +44,7 @@ TEST_F(MessageRetrievalTest, OtherComponentsAreAskedByIdentifierEveryTime) {
   Start();
   Release(getmsg(5, 0xCFFF0160, 0));
   Release(getmsg(5, 0xCFFF0160, 0));
-  std::lock_guard<std::mutex> hold(fakes::Lock());
+  libdevavu::platform::LockHolder hold(fakes::Lock());
   EXPECT_EQ(fakes::Messages().msg_text_calls, (std::vector<uint32_t>{0xCFFF0160, 0xCFFF0160}));
   EXPECT_TRUE(fakes::Messages().nls_calls.empty());
 }

@@ -4,12 +4,12 @@
 #include <array>
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "frame/library_state.h"
 #include "messages/catalogue.h"
 #include "messages_test.h"
+#include "support/test_thread.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ TEST_F(MessageThreadsTest, SixteenThreadsHoldAndReleaseTextsOfSeveralComponents)
                                  {6, 0xCFFF0002, "Internal error: "}};
   std::atomic<int> wrong{0};
 
-  std::vector<std::thread> threads;
+  std::vector<TestThread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
       const std::string mine = "t" + std::to_string(t);

@@ -34,12 +34,12 @@ class MessagesTest : public LibraryTest {
   }
 
   static size_t NlsCalls() {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     return fakes::Messages().nls_calls.size();
   }
 
   static std::vector<std::pair<std::string, std::string>> Boxes() {
-    std::lock_guard<std::mutex> hold(fakes::Lock());
+    libdevavu::platform::LockHolder hold(fakes::Lock());
     return fakes::Messages().boxes;
   }
 

@@ -6,6 +6,7 @@
 
 #include "formats/module_names.h"
 #include "platform/platform.h"
+#include "support/test_thread.h"
 
 namespace {
 

@@ -8,6 +8,9 @@
 #include <sstream>
 
 #include "config_test.h"
+#include "platform/process.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -24,10 +27,10 @@ class RegistryEntriesTest : public ConfigTest {
     ConfigTest::SetUp();
     SetValue("QRXRUN", "TRUE");
     path_ = "/tmp/devavu-registry-entries-" + std::to_string(getpid()) + ".reg";
-    setenv("QRX_REGISTRY", path_.c_str(), 1);
+    SetEnvironmentValue("QRX_REGISTRY", path_.c_str());
   }
   void TearDown() override {
-    unsetenv("QRX_REGISTRY");
+    SetEnvironmentValue("QRX_REGISTRY", nullptr);
     std::remove(path_.c_str());
     ConfigTest::TearDown();
   }

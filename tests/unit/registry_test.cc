@@ -9,10 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "platform/process.h"
 #include "platform/registry.h"
+#include "support/test_thread.h"
+
+using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
@@ -25,10 +28,10 @@ class RegistryTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     path_ = dir_ + "/registry.reg";
-    setenv("QRX_REGISTRY", path_.c_str(), 1);
+    SetEnvironmentValue("QRX_REGISTRY", path_.c_str());
   }
   void TearDown() override {
-    unsetenv("QRX_REGISTRY");
+    SetEnvironmentValue("QRX_REGISTRY", nullptr);
     std::remove(path_.c_str());
     rmdir(dir_.c_str());
   }
@@ -101,7 +104,7 @@ TEST_F(RegistryTest, MissingKeysAndAnUnsetRegistryGiveFileNotFound) {
   EXPECT_EQ(reg::OpenRegistryKey(sub, "", &same), reg::kRegOk);
   reg::CloseRegistryKey(same);
   reg::CloseRegistryKey(sub);
-  unsetenv("QRX_REGISTRY");
+  SetEnvironmentValue("QRX_REGISTRY", nullptr);
   Open("Soft", reg::kRegFileNotFound);
   EXPECT_EQ(reg::OpenRegistryKey(nullptr, "Soft", &same), reg::kRegInvalidHandle);
 }
@@ -109,7 +112,7 @@ TEST_F(RegistryTest, MissingKeysAndAnUnsetRegistryGiveFileNotFound) {
 TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
   Write(kFile);
   std::atomic<bool> done{false};
-  std::vector<std::thread> readers;
+  std::vector<TestThread> readers;
   for (int t = 0; t < 3; ++t) {
     readers.emplace_back([&done] {
       while (!done.load()) {

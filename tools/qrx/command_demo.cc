@@ -48,7 +48,7 @@ std::string PrepareTraceFile() {
 // The German text comes from a second qrx: the language is chosen when the
 // catalogues are first opened.
 int ShowGermanMessage() {
-  std::printf("    the same message under LANG=de_DE.UTF-8 (qrx msg):\n      ");
+  std::printf("    the same message under LC_ALL=de_DE.UTF-8 (qrx msg):\n      ");
   std::fflush(stdout);
   // The child takes the language from the environment; this process keeps
   // its own.
@@ -60,7 +60,7 @@ int ShowGermanMessage() {
     if (const char* now = std::getenv(v.name)) v.value = now;
     SetEnvironmentValue(v.name, nullptr);
   }
-  SetEnvironmentValue("LANG", "de_DE.UTF-8");
+  SetEnvironmentValue("LC_ALL", "de_DE.UTF-8");
   const int rc = libdevavu::platform::RunProgram(libdevavu::platform::ProgramPath(),
                                                  {"msg", "6", "0xCFFF0200", "SAMPLE", "#0"});
   for (const Saved& v : saved) SetEnvironmentValue(v.name, v.value ? v.value->c_str() : nullptr);
@@ -119,7 +119,7 @@ int Demo(int argc, char** /*argv*/) {
   const fs::path examples = ProgramDirectory() / ".." / "share" / "devavu" / "examples";
   if (!fs::exists(examples / "registry.reg")) {
     std::fprintf(stderr, "qrx demo: the sample configuration is missing: %s\n",
-                 (examples / "registry.reg").c_str());
+                 (examples / "registry.reg").string().c_str());
     return kExitFailure;
   }
   const std::string examples_dir = fs::canonical(examples).string();
