@@ -173,7 +173,8 @@ DEVAVU_API int32_t QXLogErrMsg(TraceAnchor *anchor, uint32_t error_id, const voi
 DEVAVU_API void QXSuppressMsgLogging(void);
 
 /* Connects the anchor to the trace library named by entry: 0, -1, or the
- * trace library's own nonzero answer. */
+ * trace library's own nonzero answer. The library attaches itself first, once
+ * per process, however many threads make their first attachment at once. */
 DEVAVU_API int32_t GetTraceErrLogAddressability(const char *name, TraceEntry *entry,
                                                 TraceAnchor *anchor);
 /* Disconnects the anchor and releases the entry's names. Always 0. */
@@ -312,7 +313,21 @@ typedef void(DEVAVU_STDCALL *QxTimerCallback)(uint32_t corr, uint32_t final);
                                       called again and the timer is freed after it */
 #define QXTIMER_NOT_FOUND 4        /* remove: no queued timer has this correlator */
 
-/* Adds (QXTIMER_ADD) or removes (QXTIMER_REMOVE, by corr) a timer. */
+/* Adds (QXTIMER_ADD) or removes (QXTIMER_REMOVE, by corr) a timer.
+ *
+ * A timer fires once its interval has run, or up to 100 ms before: one
+ * wake-up serves every timer due within the next 100 ms. Re-arms count from
+ * the scan that made the previous call; timers with the same expiry fire in
+ * the order they were added. Callbacks run one at a time on the timer thread
+ * with no lock of the library held. A library or entry point that cannot be
+ * found is logged as "QRX0003E" at the first expiry and the timer dropped;
+ * one that its library's start-up code removes is dropped without a call.
+ * The timer clock follows the system time (calendar seconds x 1000 plus the
+ * milliseconds, modulo 2^32): when it steps back, queued timers fire at the
+ * next scan; when it steps forward, they fire early. devavu_term stops the
+ * thread (after the running callback, or at once from a callback; no callback
+ * starts once it has begun) and frees every queued timer; a second
+ * devavu_init2 keeps the running thread. */
 DEVAVU_API int32_t QXTIMER(int32_t req_code, const TimerRequest *request);
 
 /* ------------------------------------------------------------------------ */

@@ -31,20 +31,10 @@ TEST_F(MessageSourcesTest, GetNlsMessageReadsTheProductMessageByNumber) {
   EXPECT_EQ(got.rfind("The trace library %2 could not be loaded (code %1).", 0), 0u) << got;
   EXPECT_EQ(got.back(), '\n') << "the raw text as the source holds it";
   EXPECT_EQ(text[length], '\0');
-}
-
-TEST_F(MessageSourcesTest, GetNlsMessageWritesAtMostTheSizeGiven) {
-  char text[16];
   std::memset(text, '#', sizeof text);
-  uint16_t length = 0;
   ASSERT_EQ(GetNLSMessage(text, 10, 352, "QRXMSG.DLL", &length), 0u);
   EXPECT_EQ(length, 10);
   EXPECT_EQ(std::string(text, 11), "The trace #") << "no terminator past the size";
-}
-
-TEST_F(MessageSourcesTest, GetNlsMessageAnswersMissingMessagesAndLibraries) {
-  char text[64];
-  uint16_t length = 7;
   EXPECT_EQ(GetNLSMessage(text, sizeof text, 53, "qrxtrc.dll", &length), 0u);
   EXPECT_EQ(GetNLSMessage(text, sizeof text, 70, "qrxtrc.dll", &length), ORV_MESSAGE_NOT_FOUND);
   EXPECT_EQ(GetNLSMessage(text, sizeof text, 2, "nosuch.dll", &length),
@@ -59,10 +49,6 @@ TEST_F(MessageSourcesTest, GetMsgTextReadsByIdentifierAndTerminates) {
   char small[8];
   ASSERT_EQ(GetMsgText("qrxmsg.dll", 0xCFFF0002, sizeof small, small), TXT_FOUND);
   EXPECT_STREQ(small, "Interna");
-}
-
-TEST_F(MessageSourcesTest, GetMsgTextAnswersMissingMessagesAndLibraries) {
-  char text[64];
   EXPECT_EQ(GetMsgText("qrxmsg.dll", 0xCFFF0999, sizeof text, text), TXT_NO_MESSAGE);
   EXPECT_EQ(GetMsgText("qrxmsg.dll", 0x0FFF0002, sizeof text, text), TXT_NO_MESSAGE)
       << "another set";

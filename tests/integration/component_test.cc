@@ -70,20 +70,4 @@ TEST_F(ComponentTest, ComponentLifeLeavesItsRecordsInTheTraceFile) {
   EXPECT_NE(LineWith(t, {" ORVESVC ", "DETACH"}), "");
 }
 
-TEST_F(ComponentTest, TracingOffWritesNoTraceRecords) {
-  const Outcome run = RunComponent("life", LIBRARY_DIR, "");
-  ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("tracing=0"), std::string::npos);
-  EXPECT_EQ(LineWith(trace_, {"FUNC CALL"}), "");
-  EXPECT_NE(LineWith(trace_, {" APP ", "ERROR", "QRX0005E"}), "")
-      << "error records are logged whatever the flags";
-}
-
-TEST_F(ComponentTest, MissingTraceLibraryFailsEveryAttach) {
-  const Outcome run = RunComponent("attach3", NO_TRACE_LIBRARY_DIR, "*=0x40");
-  ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
-  EXPECT_EQ(run.out, "init=0\nattach1=-1\nattach2=-1\nattach3=-1\n");
-  EXPECT_EQ(trace_, "");
-}
-
 }  // namespace

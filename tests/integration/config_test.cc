@@ -18,13 +18,10 @@ constexpr char kSampleEntries[] =
 
 class ConfigTest : public ShellTest {
  protected:
-  // "qrx config" with the settings given; library_dir, when given, is where
-  // libdevavu.so and its companions are taken from.
-  Outcome QrxConfig(const std::string& settings, const std::string& library_dir = "") const {
+  // "qrx config" with the settings given.
+  Outcome QrxConfig(const std::string& settings) const {
     return Run("env -u QRXRUN -u QRX_REGISTRY -u QRXCFNDIR -u QRXCONFIG "
-               "QRX_MODULE_PATH= QRXTRACEFILE=trace.log " + settings +
-               (library_dir.empty() ? "" : " LD_LIBRARY_PATH='" + library_dir + "'") +
-               " '" QRX "' config");
+               "QRX_MODULE_PATH= QRXTRACEFILE=trace.log " + settings + " '" QRX "' config");
   }
 
   std::string Trace() const { return ReadFile(Path("trace.log")); }
@@ -75,15 +72,6 @@ TEST_F(ConfigTest, AFailedOpenIsLoggedThroughTheTraceLibrary) {
   EXPECT_NE(Trace().find("ORVESVC  ERROR QRX0004E msg=4 id=00122101 code=00010004"),
             std::string::npos)
       << Trace();
-}
-
-TEST_F(ConfigTest, WithoutTheTraceLibraryTheConfigurationIsReadAndErrorsGoNowhere) {
-  const Outcome good = QrxConfig("QRXCFNDIR=" EXAMPLES_DIR " QRXCONFIG=sample", NO_TRACE_LIBRARY_DIR);
-  ASSERT_EQ(good.exit_code, 0) << good.err;
-  EXPECT_NE(good.out.find("ROUTER=router.dll"), std::string::npos);
-  const Outcome bad = QrxConfig("QRXCFNDIR=" EXAMPLES_DIR " QRXCONFIG=absent", NO_TRACE_LIBRARY_DIR);
-  EXPECT_EQ(bad.exit_code, 1);
-  EXPECT_EQ(Trace(), "");
 }
 
 TEST(ConfigExports, QXGetEnvIsQXGetCfgUnderASecondName) {

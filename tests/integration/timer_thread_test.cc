@@ -56,43 +56,6 @@ class TimerThreadTest : public ::testing::Test {
   int64_t start_blocks_ = 0;
 };
 
-TEST_F(TimerThreadTest, TimerFiresWithinItsWindow) {
-  const auto added = Clock::now();
-  ASSERT_EQ(Add(1, 400, 0), QXTIMER_OK);
-  ASSERT_TRUE(WaitFor([] { return SampleTimerCalls(1) == 1; }));
-  const auto elapsed = Clock::now() - added;
-  // Due once less than 100 ms of the interval remain; the upper bound only
-  // guards against a timer that waits for some other wake-up.
-  EXPECT_GE(elapsed, std::chrono::milliseconds(300));
-  EXPECT_LT(elapsed, std::chrono::milliseconds(5000));
-  EXPECT_EQ(SampleTimerFinals(1), 1);
-}
-
-TEST_F(TimerThreadTest, RetryLimitFiveMakesSixCalls) {
-  ASSERT_EQ(Add(2, 100, 5), QXTIMER_OK);
-  ASSERT_TRUE(WaitFor([] { return SampleTimerFinals(2) == 1; }));
-  SleepMs(300);
-  EXPECT_EQ(SampleTimerCalls(2), 6);
-  EXPECT_EQ(SampleTimerFinals(2), 1);
-}
-
-TEST_F(TimerThreadTest, CallbackRemovesItsOwnTimer) {
-  ASSERT_EQ(Add(3, 100, 5, "RemoveOwnTimer"), QXTIMER_OK);
-  ASSERT_TRUE(WaitFor([] { return SampleTimerCalls(3) == 1; }));
-  SleepMs(500);
-  EXPECT_EQ(SampleTimerCalls(3), 1) << "not called again";
-  EXPECT_EQ(SampleLastRemoveResult(), QXTIMER_RUNNING);
-}
-
-TEST_F(TimerThreadTest, UnknownEntryPointFreesTheTimerWithoutACall) {
-  ASSERT_EQ(Add(4, 100, 3, "NoSuchCallback"), QXTIMER_OK);
-  ASSERT_EQ(Add(5, 100, 0), QXTIMER_OK);
-  ASSERT_TRUE(WaitFor([] { return SampleTimerCalls(5) == 1; }));
-  TimerRequest remove{4, 0, 0, nullptr, nullptr};
-  EXPECT_EQ(QXTIMER(QXTIMER_REMOVE, &remove), QXTIMER_NOT_FOUND) << "already freed";
-  EXPECT_EQ(SampleTimerCalls(4), 0);
-}
-
 TEST_F(TimerThreadTest, TermWithQueuedTimersEndsTheThreadAndFreesThem) {
   for (uint32_t corr = 10; corr < 20; ++corr) ASSERT_EQ(Add(corr, 60000, 0), QXTIMER_OK);
   devavu_term();

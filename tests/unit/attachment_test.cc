@@ -96,6 +96,7 @@ TEST_F(AttachmentTest, SimultaneousFirstAttachmentsAttachTheLibraryOnce) {
 }
 
 TEST_F(AttachmentTest, ReplyWithoutFlagsKeepsTracingOff) {
+  fakes::Services().load_result = 0x00010000;  // high bits of a load result are no failure
   fakes::TraceLib().reply_flags = false;
   fakes::TraceLib().error_id_base = 0x00500000;
   fakes::TraceLib().attach_word = 42;
@@ -106,39 +107,6 @@ TEST_F(AttachmentTest, ReplyWithoutFlagsKeepsTracingOff) {
   const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
   EXPECT_EQ(own.trace_flags, &own.local_flags);
   EXPECT_EQ(own.error_id_base, 0x00500000u);
-  DetachAndTerm();
-}
-
-TEST_F(AttachmentTest, MissingTraceLibraryFailsOnceAndThenAtOnce) {
-  fakes::Services().load_result = 0x0001007E;  // only the low 16 bits count
-  ASSERT_EQ(devavu_init(), 0);
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
-  InitAnchor(anchor_, "APP");
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  EXPECT_EQ(GetTraceErrLogAddressability("OTHER", &entry_, &anchor_), -1);
-  EXPECT_EQ(fakes::Services().loaded_modules.size(), 1u) << "no second load attempt";
-  EXPECT_EQ(anchor_.log_entry, nullptr);
-  DetachAndTerm();
-  EXPECT_EQ(fakes::LiveBlocks(), 0u);
-}
-
-TEST_F(AttachmentTest, HighBitsOfALoadResultAreNoFailure) {
-  fakes::Services().load_result = 0x00010000;
-  StartAndAttach();
-  DetachAndTerm();
-}
-
-TEST_F(AttachmentTest, MissingEntryPointFails) {
-  fakes::Services().entry_result = 127;
-  ASSERT_EQ(devavu_init(), 0);
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
-  InitAnchor(anchor_, "APP");
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  EXPECT_EQ(libdevavu::trace::Own().own_attach_state.load(), libdevavu::trace::kOwnFailed);
-  EXPECT_EQ(libdevavu::trace::Own().own_anchor.log_entry, nullptr);
-  EXPECT_STREQ(libdevavu::trace::Own().own_anchor.error_label, "***ERROR***")
-      << "the labels are filled whatever the attachment gave";
   DetachAndTerm();
 }
 
@@ -161,20 +129,12 @@ TEST_F(AttachmentTest, RefusedRegistrationPassesTheAnswerOn) {
   DetachAndTerm();
 }
 
-TEST_F(AttachmentTest, RefusedOwnRegistrationIsMinusOneForGood) {
-  fakes::TraceLib().attach_answer = 33;
-  ASSERT_EQ(devavu_init(), 0);
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
-  InitAnchor(anchor_, "APP");
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  fakes::TraceLib().attach_answer = 0;
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  EXPECT_EQ(Requests(LOGREQ_ATTACH).size(), 1u);
-  DetachAndTerm();
-}
-
 TEST_F(AttachmentTest, DetachReleasesTheNamesOnce) {
   StartAndAttach();
+  EXPECT_STREQ(entry_.module_name, "VIRARUDI");
+  EXPECT_STREQ(entry_.entry_name, "_LOGFACILITIESEP@8");
+  EXPECT_EQ(fakes::Services().sizes, (std::vector<uint32_t>{9, 19, 9, 19}))
+      << "the library's own entry, then the component's";
   const size_t before = fakes::LiveBlocks();
   UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
   EXPECT_EQ(fakes::LiveBlocks(), before - 2);
@@ -193,30 +153,31 @@ TEST_F(AttachmentTest, DetachReleasesTheNamesOnce) {
   devavu_term();
 }
 
-TEST_F(AttachmentTest, TermDetachesTheLibraryAndTheNextAttachRedoesIt) {
+TEST_F(AttachmentTest, TraceRequestsCarryTheCallersWordsWhileAttachedAndUsable) {
   StartAndAttach();
-  DetachAndTerm();
-  const auto detaches = Requests(LOGREQ_DETACH);
-  ASSERT_EQ(detaches.size(), 2u);
-  EXPECT_EQ(detaches[1].component, "ORVESVC");
-
-  ASSERT_EQ(devavu_init(), 0);
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
-  ASSERT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
-  const auto attaches = Requests(LOGREQ_ATTACH);
-  ASSERT_EQ(attaches.size(), 4u);
-  EXPECT_EQ(attaches[2].component, "ORVESVC");
-  DetachAndTerm();
-}
-
-TEST_F(AttachmentTest, DefaultTraceEntryHasExactBlocks) {
-  TraceEntry entry{};
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry), 0);
-  EXPECT_STREQ(entry.module_name, "VIRARUDI");
-  EXPECT_STREQ(entry.entry_name, "_LOGFACILITIESEP@8");
-  EXPECT_EQ(fakes::Services().sizes, (std::vector<uint32_t>{9, 19}));
-  UnGetTraceErrLogAddressability("X", &entry, nullptr);
-  EXPECT_EQ(fakes::LiveBlocks(), 0u);
+  const uint8_t data[3] = {1, 2, 3};
+  QXLogTrace(&anchor_, anchor_.debug_info_label, "text", data, sizeof data);
+  ASSERT_EQ(Requests(LOGREQ_TRACE).size(), 1u);
+  const auto trace = Requests(LOGREQ_TRACE)[0];
+  EXPECT_EQ(trace.label + "|" + trace.component + "|" + trace.text, "DEBUG INFO |APP|text");
+  EXPECT_EQ(trace.data_pointer, data);
+  EXPECT_EQ(trace.length, 3u);
+  const char* const labels[] = {anchor_.send_label, anchor_.recv_label, anchor_.func_call_label,
+                                anchor_.func_ret_label, anchor_.thread_start_label,
+                                anchor_.prov_call_label, anchor_.prov_ret_label,
+                                anchor_.recv_dg_label, anchor_.send_dg_label,
+                                anchor_.error_label};
+  std::string all;
+  for (const char* label : labels) all += std::string(label) + "|";
+  EXPECT_EQ(all, "<==SEND=====|===RECV====>|FUNC CALL|FUNC RET|THRD START|PROV CALL   |"
+                 "PROV RET    |===RECV=DG=>|<==SEND=DG==|***ERROR***|");
+  State().lib_unusable = 1;
+  QXLogTrace(&anchor_, anchor_.func_call_label, "x", nullptr, 0);
+  State().lib_unusable = 0;
+  UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
+  QXLogTrace(&anchor_, anchor_.func_call_label, "x", nullptr, 0);
+  EXPECT_EQ(Requests(LOGREQ_TRACE).size(), 1u) << "nothing sent when unusable or detached";
+  devavu_term();
 }
 
 // Fails every MEMGET of a whole component life in turn: each failure gives
@@ -231,7 +192,7 @@ TEST_F(AttachmentTest, EveryMemgetFailureIsCleanlyHandled) {
     TraceEntry entry{};
     const int32_t entry_rc = ProcessCFNFileTraceEntry(&entry);
     TraceAnchor anchor;
-  InitAnchor(anchor, "APP");
+    InitAnchor(anchor, "APP");
     const int32_t attach_rc = GetTraceErrLogAddressability("APP", &entry, &anchor);
     if (attach_rc == 0) QXLogTrace(&anchor, anchor.func_call_label, "work", nullptr, 0);
     UnGetTraceErrLogAddressability("APP", &entry, &anchor);

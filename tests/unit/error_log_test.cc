@@ -48,24 +48,6 @@ TEST_F(ErrorLogTest, RequestHoldsEveryArgument) {
   EXPECT_EQ(err.extra[1], 0xBBBBu);
 }
 
-TEST_F(ErrorLogTest, ExtraWordsAreReadOnlyAsFarAsTheCountAndAtMostTwo) {
-  const DvWord three[3] = {1, 2, 3};
-  LogSample(0, 3, three);
-  // A count of one reads a single word: a block of one word lets the
-  // address sanitizer catch a read of a second.
-  auto one = std::make_unique<DvWord[]>(1);
-  one[0] = 9;
-  LogSample(0, 1, one.get());
-  LogSample(0, 0, three);
-  const auto errors = Requests(LOGREQ_ERROR);
-  ASSERT_EQ(errors.size(), 3u);
-  EXPECT_EQ(errors[0].error.extra[0], 1u);
-  EXPECT_EQ(errors[0].error.extra[1], 2u);
-  EXPECT_EQ(errors[1].error.extra[0], 9u);
-  EXPECT_EQ(errors[1].error.extra[1], 0u);
-  EXPECT_EQ(errors[2].error.extra[0], 0u);
-}
-
 TEST_F(ErrorLogTest, LogOptionNeedsFlagBitZeroAndAnInit2Mode) {
   struct Case {
     uint8_t flags;
@@ -98,49 +80,39 @@ TEST_F(ErrorLogTest, TraceCopyFormatsTheFourNumbers) {
   EXPECT_EQ(second.length, 0u);
 }
 
-TEST_F(ErrorLogTest, TraceCopyFollowsEitherTraceBit) {
-  uint8_t flags = 0;
-  anchor_.trace_flags = &flags;
-  LogSample();
-  EXPECT_TRUE(Requests(LOGREQ_TRACE).empty());
-  flags = QX_TRACE_ERRORS;
-  LogSample();
-  EXPECT_EQ(Requests(LOGREQ_TRACE).size(), 1u);
-  EXPECT_EQ(Requests(LOGREQ_ERROR).size(), 2u) << "the error log does not look at the flags";
-}
-
-TEST_F(ErrorLogTest, AnyNonzeroAnswerIsMinusOne) {
-  for (int32_t answer : {5, -3, 1}) {
-    fakes::TraceLib().error_answer = answer;
-    EXPECT_EQ(LogSample(), -1) << answer;
+// Which requests go out: the error unless suppressed, its trace copy when
+// either trace bit is on and the library is usable.
+TEST_F(ErrorLogTest, ErrorAndTraceCopyGoOutIndependently) {
+  const struct {
+    uint8_t flags;
+    bool suppressed, unusable;
+    int32_t answer, rc;
+    size_t errors, traces;
+  } cases[] = {
+      {0, false, false, 0, 0, 1, 0},
+      {QX_TRACE_ERRORS, false, false, 0, 0, 1, 1},
+      {QX_TRACE_ON, false, false, 5, -1, 1, 1},
+      {QX_TRACE_ON, false, false, -3, -1, 1, 1},
+      {QX_TRACE_ON, false, true, 0, 0, 1, 0},
+      {QX_TRACE_ERRORS, true, false, 5, 0, 0, 1},
+  };
+  for (const auto& c : cases) {
+    fakes::TraceLib().requests.clear();
+    uint8_t flags = c.flags;
+    anchor_.trace_flags = &flags;
+    fakes::TraceLib().error_answer = c.answer;
+    State().lib_unusable = c.unusable ? 1 : 0;
+    if (c.suppressed) QXSuppressMsgLogging();
+    EXPECT_EQ(LogSample(), c.rc);
+    EXPECT_EQ(Requests(LOGREQ_ERROR).size(), c.errors) << int(c.flags) << c.unusable;
+    EXPECT_EQ(Requests(LOGREQ_TRACE).size(), c.traces) << int(c.flags) << c.unusable;
   }
-  fakes::TraceLib().error_answer = 0;
-  EXPECT_EQ(LogSample(), 0);
-}
-
-TEST_F(ErrorLogTest, SuppressionStopsRequestsButNotTheTraceCopy) {
-  QXSuppressMsgLogging();
-  fakes::TraceLib().error_answer = 5;
-  uint8_t flags = QX_TRACE_ERRORS;
-  anchor_.trace_flags = &flags;
-  EXPECT_EQ(LogSample(), 0);
-  EXPECT_TRUE(Requests(LOGREQ_ERROR).empty());
-  EXPECT_EQ(Requests(LOGREQ_TRACE).back().label, "***ERROR***");
-}
-
-TEST_F(ErrorLogTest, UnusableLibrarySendsTheErrorWithoutTraceCopy) {
-  State().lib_unusable = 1;
-  EXPECT_EQ(LogSample(), 0);
-  EXPECT_EQ(Requests(LOGREQ_ERROR).size(), 1u);
-  EXPECT_TRUE(Requests(LOGREQ_TRACE).empty());
   State().lib_unusable = 0;
-}
-
-TEST_F(ErrorLogTest, UnattachedAnchorIsNoFailure) {
+  anchor_.trace_flags = &anchor_.local_flags;
   TraceAnchor loose;
   InitAnchor(loose, "LOOSE");
-  EXPECT_EQ(QXLogErrMsg(&loose, 1, nullptr, 0, 2, 0x10002, 0, nullptr, "QRX0002E", 0, nullptr), 0);
-  EXPECT_TRUE(Requests(LOGREQ_ERROR).empty());
+  EXPECT_EQ(QXLogErrMsg(&loose, 1, nullptr, 0, 2, 0x10002, 0, nullptr, "QRX0002E", 0, nullptr), 0)
+      << "an unattached anchor is no failure";
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
-// The .mc reader of the build and the gencat sources it writes; and the
-// shipped message sources themselves.
+// The .mc reader of the build and the gencat sources it writes.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "gencat_source.h"
@@ -175,38 +172,6 @@ TEST(GencatSource, ControlCharactersAreOctalEscapes) {
   std::string out;
   mc2cat::WriteGencatSource(file, 0, "x.mc", &out);
   EXPECT_NE(out.find("3 a\\001z\\177\\n\n"), std::string::npos) << out;
-}
-
-// The shipped sources: both languages for every message, and the messages
-// that the library itself asks for.
-McFile Shipped(const std::string& name) {
-  std::ifstream in(std::string(MESSAGES_DIR) + "/" + name);
-  std::stringstream content;
-  content << in.rdbuf();
-  McFile file;
-  McError error{};
-  EXPECT_TRUE(ParseMcFile(content.str(), &file, &error))
-      << name << ":" << error.line << ": " << error.what;
-  return file;
-}
-
-TEST(ShippedMessages, QrxmsgHoldsTheLibrarysOwnMessagesInBothLanguages) {
-  const McFile file = Shipped("qrxmsg.mc");
-  ASSERT_EQ(file.languages.size(), 2u);
-  for (uint32_t n : {2u, 3u, 4u, 12u, 352u, 353u, 998u, 999u}) {
-    bool found = false;
-    for (const auto& m : file.messages) found = found || m.id == 0xCFFF0000u + n;
-    EXPECT_TRUE(found) << "message " << n;
-  }
-}
-
-TEST(ShippedMessages, QrxtrcLeavesGapsInItsRange) {
-  const McFile file = Shipped("qrxtrc.mc");
-  for (const auto& m : file.messages) {
-    EXPECT_GE(m.id & 0xFFFF, 51u);
-    EXPECT_LE(m.id & 0xFFFF, 260u);
-  }
-  EXPECT_LT(file.messages.size(), 210u);
 }
 
 }  // namespace

@@ -45,7 +45,6 @@ class RegistryEntriesTest : public ConfigTest {
     ASSERT_EQ(std::rename(next.c_str(), path_.c_str()), 0);
   }
 
-  void UseActive(const std::string& name) { UseLabWith(std::string(kConfigurations) + "@=\"" + name + "\"\r\n"); }
 
   void MarkUntouched() {
     entries_ = {kUntouchedText, kUntouchedText, kUntouched, kUntouched, kUntouched, kUntouched};
@@ -84,39 +83,15 @@ TEST_F(RegistryEntriesTest, TheActiveConfigurationIsDeliveredWithoutTheTraceLibr
 }
 
 TEST_F(RegistryEntriesTest, ABrokenActiveConfigurationGivesMinus10WithNothingWritten) {
-  UseLabWith("[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltara\\Quorix\\V100\\Configurations]\r\n");
-  EXPECT_EQ(ReadFailing(), DV_UNUSABLE) << "no Configurations key";
-  UseLabWith(std::string(kConfigurations) + "@=-\r\n");
-  EXPECT_EQ(ReadFailing(), DV_UNUSABLE) << "no default value";
-  UseLabWith(std::string(kConfigurations) + "@=hex(2):4c,61,62,00\r\n");
-  EXPECT_EQ(ReadFailing(), DV_UNUSABLE) << "a default value of type REG_EXPAND_SZ";
-  UseLabWith(std::string(kConfigurations) + "@=\"\"\r\n");
-  EXPECT_EQ(ReadFailing(), DV_UNUSABLE) << "an empty name";
-  UseActive("Nowhere");
-  EXPECT_EQ(ReadFailing(), DV_UNUSABLE) << "a configuration without its key";
-  for (const char* trace : {"TwoTrace", "NumberTrace", "NoTrace"}) {
-    UseActive(trace);
-    EXPECT_EQ(ReadFailing(), DV_UNUSABLE) << trace;
+  const std::string active = kConfigurations;
+  for (const std::string& added :
+       {std::string("[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltara\\Quorix\\V100\\Configurations]\r\n"),
+        active + "@=-\r\n", active + "@=hex(2):4c,61,62,00\r\n", active + "@=\"\"\r\n",
+        active + "@=\"Nowhere\"\r\n", active + "@=\"TwoTrace\"\r\n",
+        active + "@=\"NumberTrace\"\r\n", active + "@=\"NoTrace\"\r\n"}) {
+    UseLabWith(added);
+    EXPECT_EQ(ReadFailing(), DV_UNUSABLE) << added;
   }
-  ExpectNothingLeftOver();
-}
-
-TEST_F(RegistryEntriesTest, ASectionFailingHalfWayKeepsWhatWasReadAndStopsTheRest) {
-  UseLabWith("");
-  ASSERT_EQ(ProcessCFNFileEntries(&entries_), 0);
-  Release(entries_);
-  // The trace entry takes 3 blocks, the configuration's name again 1,
-  // CMMUSER 3 for each of its values and 3 for the end, PROVIDER's first
-  // value 3: the 20th block is the node for PROVIDER's second value.
-  FailMemget(3 + 1 + 4 * 3 + 3 + 1);
-  entries_.cmmusergw = entries_.services = kUntouched;
-  EXPECT_EQ(ProcessCFNFileEntries(&entries_), DV_UNUSABLE);
-  EXPECT_EQ(Entries(entries_.cmmuser).size(), 3u);
-  EXPECT_EQ(Entries(entries_.provider), (std::vector<std::string>{"NAME=quorix.provider"}));
-  EXPECT_EQ(entries_.cmmusergw, kUntouched);
-  EXPECT_EQ(entries_.services, kUntouched);
-  entries_.cmmusergw = entries_.services = nullptr;
-  Release(entries_);
   ExpectNothingLeftOver();
 }
 

@@ -83,22 +83,16 @@ TEST_F(RegistryTest, InfoAndEnumerationGiveWhatWindowsGivesInTheFilesOrder) {
       EXPECT_EQ(name_length, std::strlen(expected[i]));
     }
   }
-  EXPECT_EQ(reg::CloseRegistryKey(key), reg::kRegOk);
-}
-
-TEST_F(RegistryTest, AShortBufferGivesMoreDataWithTheLengthNeeded) {
-  Write(kFile);
-  reg::RegKey key = Open("Soft\\Key");
-  char name[14];  // no room for the terminator
-  uint32_t name_length = sizeof name;
-  EXPECT_EQ(reg::EnumRegistryValue(key, 0, name, &name_length, nullptr, nullptr, nullptr),
+  char short_name[14];  // no room for the terminator
+  uint32_t name_length = sizeof short_name;
+  EXPECT_EQ(reg::EnumRegistryValue(key, 0, short_name, &name_length, nullptr, nullptr, nullptr),
             reg::kRegMoreData);
   uint8_t data[8];
   uint32_t data_length = sizeof data;
   EXPECT_EQ(reg::QueryRegistryValue(key, "SECOND-LONGEST", nullptr, data, &data_length),
             reg::kRegMoreData);
-  EXPECT_EQ(data_length, 9u);
-  reg::CloseRegistryKey(key);
+  EXPECT_EQ(data_length, 9u) << "the length needed";
+  EXPECT_EQ(reg::CloseRegistryKey(key), reg::kRegOk);
 }
 
 TEST_F(RegistryTest, MissingKeysAndAnUnsetRegistryGiveFileNotFound) {
@@ -115,19 +109,7 @@ TEST_F(RegistryTest, MissingKeysAndAnUnsetRegistryGiveFileNotFound) {
   EXPECT_EQ(reg::OpenRegistryKey(nullptr, "Soft", &same), reg::kRegInvalidHandle);
 }
 
-TEST_F(RegistryTest, AChangedFileIsReadAgainWhileOpenKeysKeepWhatTheyWereOpenedOn) {
-  Write(kFile);
-  reg::RegKey old_key = Open("Soft\\Key");
-  Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Other]\n");
-  Open("Soft\\Key", reg::kRegFileNotFound);
-  reg::CloseRegistryKey(Open("Soft\\Other"));
-  reg::RegKeyInfo info;
-  ASSERT_EQ(reg::QueryRegistryKeyInfo(old_key, &info), reg::kRegOk);
-  EXPECT_EQ(info.values, 3u);
-  reg::CloseRegistryKey(old_key);
-}
-
-TEST_F(RegistryTest, ThreadsReadWhileTheFileIsReplaced) {
+TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
   Write(kFile);
   std::atomic<bool> done{false};
   std::vector<TestThread> readers;
@@ -148,6 +130,15 @@ TEST_F(RegistryTest, ThreadsReadWhileTheFileIsReplaced) {
   for (int i = 0; i < 50; ++i) Write(i % 2 == 0 ? "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Key]\n\"v\"=\"1\"\n" : kFile);
   done = true;
   for (auto& reader : readers) reader.join();
+
+  reg::RegKey old_key = Open("Soft\\Key");
+  Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Other]\n");
+  Open("Soft\\Key", reg::kRegFileNotFound);
+  reg::CloseRegistryKey(Open("Soft\\Other"));
+  reg::RegKeyInfo info;
+  ASSERT_EQ(reg::QueryRegistryKeyInfo(old_key, &info), reg::kRegOk);
+  EXPECT_EQ(info.values, 3u) << "an open key keeps the file it was opened on";
+  reg::CloseRegistryKey(old_key);
 }
 
 TEST_F(RegistryTest, AMalformedFileIsReportedOnceAndEveryReadFailsUntilItIsCorrected) {
