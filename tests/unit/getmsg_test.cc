@@ -14,6 +14,14 @@ using GetmsgTest = MessagesTest;
 
 DvWord Str(const char* s) { return reinterpret_cast<DvWord>(s); }
 
+// An insert beyond the count is a cleared slot: the portable formatter
+// leaves it out, FormatMessageA shows a null string as "(null)".
+#if defined(_WIN32)
+#define NO_INSERT "(null)"
+#else
+#define NO_INSERT ""
+#endif
+
 // Component id and count count by their low 16 bits; at most nine inserts
 // reach the text; substitutes answer bad components and missing messages.
 TEST_F(GetmsgTest, TextOfARequest) {
@@ -26,9 +34,9 @@ TEST_F(GetmsgTest, TextOfARequest) {
     const char* text;
   } cases[] = {
       {5, 0xCFFF0160, 2, "Trace library 2 not loaded (code 1)."},
-      {0x10003, 0xCFFF012D, 0x10002, "[1][2][]"},
-      {3, 0xCFFF012E, 12, "123456789||||"},
-      {3, 0xCFFF012F, 0, "plain  text"},
+      {0x10003, 0xCFFF012D, 0x10002, "[1][2][" NO_INSERT "]"},
+      {3, 0xCFFF012E, 12, "123456789|" NO_INSERT "|" NO_INSERT "|" NO_INSERT "|"},
+      {3, 0xCFFF012F, 0, "plain " NO_INSERT " text"},
       {20, 0xCFFF0160, 0, "Internal error: invalid component id 20."},
       {0xFFFF, 0xCFFF0160, 0, "Internal error: invalid component id 65535."},
       {0x10014, 0xCFFF012D, 0, "Internal error: invalid component id 20."},
@@ -46,7 +54,7 @@ TEST_F(GetmsgTest, TextOfARequest) {
     Release(text);
   }
   char* text = getmsg(3, 0xCFFF012D, 1, Str("one"));
-  EXPECT_STREQ(text, "[one][][]") << "inserts of an earlier request are gone";
+  EXPECT_STREQ(text, "[one][" NO_INSERT "][" NO_INSERT "]") << "inserts of an earlier request are gone";
   Release(text);
 }
 
