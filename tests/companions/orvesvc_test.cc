@@ -89,47 +89,49 @@ TEST(Modules, MissingModuleSaysWhy) {
   EXPECT_EQ(MSWLoadDLL(work, sizeof work, "X", nullptr), ORV_BAD_ARGUMENT);
 }
 
-TEST(Modules, AModuleThatDoesNotLoadGivesTheLoadersReason) {
-  const std::filesystem::path dir_path =
+// A folder of its own, the module path set to it or to what is given.
+class ModuleFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(dir_);
+    was_ = std::filesystem::current_path();
+  }
+  void TearDown() override {
+    SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
+    std::filesystem::current_path(was_);
+    std::error_code kept;  // Windows keeps a loaded module's file
+    std::filesystem::remove_all(dir_, kept);
+  }
+  uint32_t Load(const char* module, const char* module_path) {
+    SetEnvironmentValue("QRX_MODULE_PATH", module_path);
+    void* handle = nullptr;
+    return MSWLoadDLL(work_, sizeof work_, module, &handle);
+  }
+
+  const std::filesystem::path dir_ =
       std::filesystem::temp_directory_path() /
-      ("orvesvc-module-" + std::to_string(libdevavu::platform::CurrentThreadId()));
-  std::filesystem::create_directories(dir_path);
-  const std::string dir = dir_path.string();
-  const std::string file = (dir_path / ModuleFile("broken")).string();
-  std::FILE* out = std::fopen(file.c_str(), "w");
+      ("orvesvc-" + std::to_string(libdevavu::platform::CurrentThreadId()));
+  std::filesystem::path was_;
+  char work_[200] = {};
+};
+
+TEST_F(ModuleFolder, AModuleThatDoesNotLoadGivesTheLoadersReason) {
+  std::FILE* out = std::fopen((dir_ / ModuleFile("broken")).string().c_str(), "w");
   ASSERT_NE(out, nullptr);
   std::fputs("not a shared library\n", out);
   std::fclose(out);
-  SetEnvironmentValue("QRX_MODULE_PATH", dir.c_str());
-  char work[100] = {};
-  void* handle = nullptr;
-  EXPECT_EQ(MSWLoadDLL(work, sizeof work, "BROKEN", &handle), ORV_MODULE_NOT_FOUND);
-  EXPECT_NE(std::strstr(work, dir.c_str()), nullptr) << "names the file that failed: " << work;
-  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
-  std::filesystem::remove_all(dir_path);
+  EXPECT_EQ(Load("BROKEN", dir_.string().c_str()), ORV_MODULE_NOT_FOUND);
+  EXPECT_NE(std::strstr(work_, dir_.string().c_str()), nullptr) << "names the file: " << work_;
 }
 
 // The loader reads an empty run path entry as the current directory: a
 // library planted there must not be taken for a module of the product.
-TEST(Modules, TheCurrentDirectoryIsSearchedOnlyWhenTheModulePathNamesIt) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() /
-      ("orvesvc-planted-" + std::to_string(libdevavu::platform::CurrentThreadId()));
-  std::filesystem::create_directories(dir);
-  const std::filesystem::path planted = dir / ModuleFile("planted");
-  std::filesystem::copy_file(std::filesystem::path(LIBRARY_DIR) / ModuleFile("virarudi"), planted);
-  const std::filesystem::path was = std::filesystem::current_path();
-  std::filesystem::current_path(dir);
-  char work[200] = {};
-  void* handle = nullptr;
-  EXPECT_EQ(MSWLoadDLL(work, sizeof work, "PLANTED", &handle), ORV_MODULE_NOT_FOUND) << work;
-  SetEnvironmentValue("QRX_MODULE_PATH", ".");
-  EXPECT_EQ(MSWLoadDLL(work, sizeof work, "PLANTED", &handle), 0u) << work;
-  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
-  std::filesystem::current_path(was);
-  // Windows keeps a loaded module's file: the folder may have to stay.
-  std::error_code kept;
-  std::filesystem::remove_all(dir, kept);
+TEST_F(ModuleFolder, TheCurrentDirectoryIsSearchedOnlyWhenTheModulePathNamesIt) {
+  std::filesystem::copy_file(std::filesystem::path(LIBRARY_DIR) / ModuleFile("virarudi"),
+                             dir_ / ModuleFile("planted"));
+  std::filesystem::current_path(dir_);
+  EXPECT_EQ(Load("PLANTED", nullptr), ORV_MODULE_NOT_FOUND) << work_;
+  EXPECT_EQ(Load("PLANTED", "."), 0u) << work_;
 }
 
 }  // namespace

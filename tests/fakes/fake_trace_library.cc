@@ -29,7 +29,6 @@ int32_t FakeLogFacilities(uint32_t type, LogRequest* request) {
       const LogTraceRequest& trace = request->trace;
       seen.component = Text(trace.component_name);
       seen.label = Text(trace.label);
-      seen.has_text = trace.text != nullptr;
       seen.text = Text(trace.text);
       seen.data_pointer = trace.data;
       seen.length = trace.length;

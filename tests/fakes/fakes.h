@@ -49,7 +49,6 @@ struct Request {
   std::string component;  // word 0 of attach/detach, the name of trace/error
   std::string label;
   std::string text;
-  bool has_text = false;
   std::vector<uint8_t> data;
   const void* data_pointer = nullptr;
   DvWord length = 0;

@@ -48,6 +48,15 @@ class ShellTest : public ::testing::Test {
                    ReadFile(Path(".err.txt"))};
   }
 
+  // Runs a command with the product's settings cleared but for those given
+  // ("NAME=value" words), modules from the default places and its trace to
+  // the folder's trace.log.
+  Outcome RunTraced(const std::string& settings, const std::string& command) const {
+    return Run("env -u QRXRUN -u QRX_REGISTRY -u QRXCFNDIR -u QRXCONFIG -u QRXTRACE "
+               "QRX_MODULE_PATH= QRXTRACEFILE=trace.log " + settings + " " + command);
+  }
+  std::string Trace() const { return ReadFile(Path("trace.log")); }
+
   std::string dir_;
 };
 

@@ -29,7 +29,7 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 }
 
 // The list as "type.subtype(data hex)" per record, groups apart by " | "; a
-// malformed record shows "!raw length".
+// malformed record shows "!raw length", a record without data no "()".
 std::string ListText(const SmfmtGroup* groups) {
   std::string out;
   for (const SmfmtGroup* g = groups; g != nullptr; g = g->next) {
@@ -42,16 +42,13 @@ std::string ListText(const SmfmtGroup* groups) {
         out += "!" + std::to_string(r->len);
         continue;
       }
-      if (r->data != nullptr) {
-        out += "(";
-        for (uint16_t i = 0; i < r->len; ++i) {
-          std::snprintf(text, sizeof text, "%02X", r->data[i]);
-          out += text;
-        }
-        out += ")";
-      } else if (r->len != 0) {
-        out += "?" + std::to_string(r->len);
+      if (r->data == nullptr) continue;
+      out += "(";
+      for (uint16_t i = 0; i < r->len; ++i) {
+        std::snprintf(text, sizeof text, "%02X", r->data[i]);
+        out += text;
       }
+      out += ")";
     }
   }
   return out;
