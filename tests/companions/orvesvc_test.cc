@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -15,15 +14,8 @@ using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
-// How the system names a module file, and separates directories in a list.
-std::string ModuleFile(const std::string& base) {
-  return MODULE_PREFIX + base + MODULE_SUFFIX;
-}
-#if defined(_WIN32)
-constexpr char kPathSeparator[] = ";";
-#else
-constexpr char kPathSeparator[] = ":";
-#endif
+// How the system names a module file.
+std::string ModuleFile(const std::string& base) { return MODULE_PREFIX + base + MODULE_SUFFIX; }
 
 TEST(Memory, CountsAndTheFaultSwitch) {
   const int64_t start = OrvMemLiveBlocks();
@@ -61,40 +53,13 @@ TEST(Memory, CountsHoldUnderThreads) {
   EXPECT_EQ(OrvMemLiveBlocks(), start);
 }
 
-TEST(Modules, LoadsByProductNameAndResolvesDecoratedEntries) {
-  SetEnvironmentValue("QRX_MODULE_PATH",
-                      (std::string("/nonexistent") + kPathSeparator + LIBRARY_DIR).c_str());
-  char work[100];
-  void* handle = nullptr;
-  ASSERT_EQ(MSWLoadDLL(work, sizeof work, "VIRARUDI", &handle), 0u);
-  ASSERT_NE(handle, nullptr);
-  void* entry = nullptr;
-  EXPECT_EQ(MSWGetDLLEntryPointAddr(handle, "_LOGFACILITIESEP@8", &entry), 0u);
-  EXPECT_NE(entry, nullptr);
-  void* plain = nullptr;
-  EXPECT_EQ(MSWGetDLLEntryPointAddr(handle, "LOGFACILITIESEP", &plain), 0u);
-  EXPECT_EQ(plain, entry);
-  EXPECT_EQ(MSWGetDLLEntryPointAddr(handle, "_NOSUCHENTRY@8", &entry), ORV_ENTRY_NOT_FOUND);
-  EXPECT_EQ(entry, nullptr);
-  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
-}
-
-TEST(Modules, MissingModuleSaysWhy) {
-  char work[100] = {};
-  void* handle = nullptr;
-  EXPECT_EQ(MSWLoadDLL(work, sizeof work, "NOSUCHMODULE", &handle), ORV_MODULE_NOT_FOUND);
-  EXPECT_EQ(handle, nullptr);
-  EXPECT_NE(std::strstr(work, ModuleFile("nosuchmodule").c_str()), nullptr) << work;
-  EXPECT_EQ(MSWLoadDLL(work, sizeof work, nullptr, &handle), ORV_BAD_ARGUMENT);
-  EXPECT_EQ(MSWLoadDLL(work, sizeof work, "X", nullptr), ORV_BAD_ARGUMENT);
-}
-
-// A folder of its own, the module path set to it or to what is given.
-class ModuleFolder : public ::testing::Test {
+// Modules loaded with QRX_MODULE_PATH set as given, from a folder of the
+// test's own that is the current directory.
+class Modules : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::create_directories(dir_);
-    was_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
   }
   void TearDown() override {
     SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
@@ -102,35 +67,52 @@ class ModuleFolder : public ::testing::Test {
     std::error_code kept;  // Windows keeps a loaded module's file
     std::filesystem::remove_all(dir_, kept);
   }
-  uint32_t Load(const char* module, const char* module_path) {
-    SetEnvironmentValue("QRX_MODULE_PATH", module_path);
-    void* handle = nullptr;
-    return MSWLoadDLL(work_, sizeof work_, module, &handle);
+  uint32_t Load(const char* module, const std::string& module_path) {
+    SetEnvironmentValue("QRX_MODULE_PATH", module_path.c_str());
+    return MSWLoadDLL(work_, sizeof work_, module, &handle_);
   }
 
+  const std::filesystem::path was_ = std::filesystem::current_path();
   const std::filesystem::path dir_ =
       std::filesystem::temp_directory_path() /
       ("orvesvc-" + std::to_string(libdevavu::platform::CurrentThreadId()));
-  std::filesystem::path was_;
   char work_[200] = {};
+  void* handle_ = nullptr;
 };
 
-TEST_F(ModuleFolder, AModuleThatDoesNotLoadGivesTheLoadersReason) {
-  std::FILE* out = std::fopen((dir_ / ModuleFile("broken")).string().c_str(), "w");
+TEST_F(Modules, LoadsByProductNameAlongThePathAndResolvesEntries) {
+#if defined(_WIN32)
+  ASSERT_EQ(Load("VIRARUDI", "/nonexistent;" LIBRARY_DIR), 0u) << work_;
+#else
+  ASSERT_EQ(Load("VIRARUDI", "/nonexistent:" LIBRARY_DIR), 0u) << work_;
+#endif
+  void* entry = nullptr;
+  EXPECT_EQ(MSWGetDLLEntryPointAddr(handle_, "_LOGFACILITIESEP@8", &entry), 0u);
+  EXPECT_NE(entry, nullptr);
+  EXPECT_EQ(MSWGetDLLEntryPointAddr(handle_, "_NOSUCHENTRY@8", &entry), ORV_ENTRY_NOT_FOUND);
+  EXPECT_EQ(entry, nullptr);
+  EXPECT_EQ(MSWLoadDLL(work_, sizeof work_, nullptr, &handle_), ORV_BAD_ARGUMENT);
+  EXPECT_EQ(MSWLoadDLL(work_, sizeof work_, "X", nullptr), ORV_BAD_ARGUMENT);
+}
+
+TEST_F(Modules, AModuleThatIsMissingOrDoesNotLoadIsNamedWithTheReason) {
+  EXPECT_EQ(Load("NOSUCHMODULE", dir_.string()), ORV_MODULE_NOT_FOUND);
+  EXPECT_NE(std::strstr(work_, ModuleFile("nosuchmodule").c_str()), nullptr) << work_;
+  std::FILE* out = std::fopen(ModuleFile("broken").c_str(), "w");
   ASSERT_NE(out, nullptr);
   std::fputs("not a shared library\n", out);
   std::fclose(out);
-  EXPECT_EQ(Load("BROKEN", dir_.string().c_str()), ORV_MODULE_NOT_FOUND);
+  EXPECT_EQ(Load("BROKEN", dir_.string()), ORV_MODULE_NOT_FOUND);
   EXPECT_NE(std::strstr(work_, dir_.string().c_str()), nullptr) << "names the file: " << work_;
 }
 
 // The loader reads an empty run path entry as the current directory: a
 // library planted there must not be taken for a module of the product.
-TEST_F(ModuleFolder, TheCurrentDirectoryIsSearchedOnlyWhenTheModulePathNamesIt) {
+TEST_F(Modules, TheCurrentDirectoryIsSearchedOnlyWhenTheModulePathNamesIt) {
   std::filesystem::copy_file(std::filesystem::path(LIBRARY_DIR) / ModuleFile("virarudi"),
-                             dir_ / ModuleFile("planted"));
-  std::filesystem::current_path(dir_);
-  EXPECT_EQ(Load("PLANTED", nullptr), ORV_MODULE_NOT_FOUND) << work_;
+                             ModuleFile("planted"));
+  SetEnvironmentValue("QRX_MODULE_PATH", nullptr);
+  EXPECT_EQ(MSWLoadDLL(work_, sizeof work_, "PLANTED", &handle_), ORV_MODULE_NOT_FOUND) << work_;
   EXPECT_EQ(Load("PLANTED", "."), 0u) << work_;
 }
 

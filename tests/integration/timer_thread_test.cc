@@ -56,7 +56,7 @@ class TimerThreadTest : public ::testing::Test {
   int64_t start_blocks_ = 0;
 };
 
-TEST_F(TimerThreadTest, TermWithQueuedTimersEndsTheThreadAndFreesThem) {
+TEST_F(TimerThreadTest, TermEndsTheThreadAndFreesQueuedTimersAndAStartAfterIsWhole) {
   for (uint32_t corr = 10; corr < 20; ++corr) ASSERT_EQ(Add(corr, 60000, 0), QXTIMER_OK);
   devavu_term();
   EXPECT_EQ(OrvMemLiveBlocks(), start_blocks_);
@@ -79,7 +79,6 @@ TEST_F(TimerThreadTest, TermFromACallbackDoesNotWaitForItself) {
   EXPECT_EQ(OrvMemLiveBlocks(), start_blocks_) << "the queued timers were freed";
   SleepMs(300);
   EXPECT_EQ(SampleTimerCalls(30), 1) << "the thread ended after the callback";
-
   ASSERT_EQ(devavu_init(), 0);
   ASSERT_EQ(devavu_init2(0), 0);
   ASSERT_EQ(Add(32, 100, 0), QXTIMER_OK);

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 
 #include "formats/module_names.h"
 #include "platform/platform.h"
@@ -40,41 +39,29 @@ TEST(AutoResetEvent, ReleasesOneWaitThenResetsAndWakesAnotherThread) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(shared.event.Wait(30), AutoResetEvent::WaitResult::kTimedOut);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
-
-  libdevavu::platform::Thread waiter;
-  ASSERT_TRUE(waiter.Start(
-      [](void* arg) {
-        auto* s = static_cast<Shared*>(arg);
-        s->woke = s->event.Wait(AutoResetEvent::kInfinite) == AutoResetEvent::WaitResult::kSignalled;
-      },
-      &shared));
-  EXPECT_FALSE(waiter.IsCurrent());
+  TestThread waiter([&shared] {
+    shared.woke = shared.event.Wait(AutoResetEvent::kInfinite) == AutoResetEvent::WaitResult::kSignalled;
+  });
   shared.event.Set();
-  waiter.Join();
+  waiter.join();
   EXPECT_TRUE(shared.woke.load());
 }
 
 TEST(RecursiveLock, OwnerReentersOthersWait) {
-  struct Shared {
-    libdevavu::platform::RecursiveLock lock;
-    std::atomic<int> counter{0};
-  } shared;
-  shared.lock.Enter();
-  shared.lock.Enter();
-  libdevavu::platform::Thread other;
-  ASSERT_TRUE(other.Start(
-      [](void* raw) {
-        auto* s = static_cast<Shared*>(raw);
-        libdevavu::platform::LockHolder hold(s->lock);
-        s->counter.fetch_add(1);
-      },
-      &shared));
-  shared.lock.Leave();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(shared.counter.load(), 0) << "still held once";
-  shared.lock.Leave();
-  other.Join();
-  EXPECT_EQ(shared.counter.load(), 1);
+  libdevavu::platform::RecursiveLock lock;
+  std::atomic<int> counter{0};
+  lock.Enter();
+  lock.Enter();
+  TestThread other([&] {
+    libdevavu::platform::LockHolder hold(lock);
+    counter.fetch_add(1);
+  });
+  lock.Leave();
+  SleepMs(20);
+  EXPECT_EQ(counter.load(), 0) << "still held once";
+  lock.Leave();
+  other.join();
+  EXPECT_EQ(counter.load(), 1);
 }
 
 }  // namespace
