@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 
 #include "formats/module_names.h"
+#include "formats/utf16.h"
 #include "platform/platform.h"
 #include "support/test_thread.h"
 
@@ -21,6 +23,19 @@ TEST(ModuleNames, ProductNamesLoseCaseAndDllSuffixAndStdcallDecorationIsStripped
       {"_private", "_private"}, {"odd@", "odd@"}, {"a@b8", "a@b8"}};
   for (auto [name, bare] : entries) {
     EXPECT_EQ(libdevavu::formats::UndecoratedEntryName(name), bare);
+  }
+}
+
+TEST(Utf16Le, PairsSurrogatesAndSubstitutesWhatItCannotRepresent) {
+  using namespace std::string_literals;
+  const std::pair<std::string, std::string> cases[] = {
+      {"A\0\xE9\0\xAC\x20"s, "A\xC3\xA9\xE2\x82\xAC"},
+      {"\x3D\xD8\x00\xDE"s, "\xF0\x9F\x98\x80"},     // U+1F600
+      {"\xFF\xDB\xFF\xDF"s, "\xF4\x8F\xBF\xBF"},     // U+10FFFF
+      {"\x3D\xD8Z\0\x00\xDEZ"s, "?Z?"},               // unpaired, odd byte dropped
+  };
+  for (const auto& [utf16, utf8] : cases) {
+    EXPECT_EQ(libdevavu::formats::Utf16LeToUtf8(utf16), utf8) << utf8;
   }
 }
 
