@@ -12,6 +12,14 @@
 
 #include "devavu.h"
 
+/* The anchor of component APP, as a component sets it up before attaching. */
+static void init_anchor(TraceAnchor *anchor) {
+  memset(anchor, 0, sizeof *anchor);
+  anchor->trace_flags = &anchor->local_flags;
+  anchor->component_name = "APP";
+  SetTraceHdrs(anchor);
+}
+
 static int run_life(void) {
   TraceAnchor anchor;
   TraceEntry entry;
@@ -19,12 +27,8 @@ static int run_life(void) {
   const DvWord extras[2] = {0x1111, 0x2222};
   int rc;
 
-  memset(&anchor, 0, sizeof anchor);
+  init_anchor(&anchor);
   memset(&entry, 0, sizeof entry);
-  anchor.trace_flags = &anchor.local_flags;
-  anchor.component_name = "APP";
-  SetTraceHdrs(&anchor);
-
   printf("init=%d\n", devavu_init());
   printf("init2=%d\n", devavu_init2(1));
   printf("entry=%d\n", (int)ProcessCFNFileTraceEntry(&entry));
@@ -46,10 +50,7 @@ static int run_attach3(void) {
   TraceAnchor anchor;
   TraceEntry entry;
   int i;
-  memset(&anchor, 0, sizeof anchor);
-  anchor.trace_flags = &anchor.local_flags;
-  anchor.component_name = "APP";
-  SetTraceHdrs(&anchor);
+  init_anchor(&anchor);
   printf("init=%d\n", devavu_init());
   for (i = 1; i <= 3; ++i) {
     memset(&entry, 0, sizeof entry);

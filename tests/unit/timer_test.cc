@@ -281,10 +281,4 @@ TEST_F(TimerTest, NoCallbackStartsOnceTermHasBegun) {
   EXPECT_EQ(Calls(), "1!");
 }
 
-TEST(TimerClock, SecondsAndMillisecondsWrapModulo32Bits) {
-  using libdevavu::timer::TimerClockFrom;
-  EXPECT_EQ(TimerClockFrom(1, 999), 1999u);
-  EXPECT_EQ(TimerClockFrom(4294967, 296), 0u);
-}
-
 }  // namespace
