@@ -97,8 +97,9 @@ TEST_F(RecordsTest, Parse) {
     uint32_t seen, repeated;
   } cases[] = {
       {Record(5, 9), 0, "5.9", 0x010, 0},
-      {Concat({Record(2, 1, {0xAA}), Record(1, 2, {0xBB, 0xCC}), Record(2, 3), Record(1, 4, {0xDD})}),
-       0, "2.1(AA) 2.3 | 1.2(BBCC) 1.4(DD)", 0x003, 0x003},
+      {Concat({Record(2, 1, {0xAA}), Record(1, 2, {0xBB, 0xCC}), Record(2, 3), Record(1, 4, {0xDD}),
+               Record(2, 5)}),
+       0, "2.1(AA) 2.3 2.5 | 1.2(BBCC) 1.4(DD)", 0x003, 0x003},
       // Types 0 and 12 up share one class: the first type seen holds it.
       {Concat({Record(12, 0, {1}), Record(13, 0, {2, 3}), Record(0, 0), Record(12, 7)}), 0,
        "12.0(01) 12.7", 0x400, 0x400},
