@@ -1,5 +1,4 @@
 #include <atomic>
-#include <cstring>
 #include <vector>
 
 #include "frame/library_state.h"
@@ -11,30 +10,32 @@
 namespace {
 
 using libdevavu::frame::State;
+using libdevavu::trace::Own;
 
 using AttachmentTest = LibraryTest;
 
-TEST_F(AttachmentTest, FirstAttachRegistersTheLibraryFirst) {
+// The first attachment registers the library's own anchor first; detaching
+// releases the names once and keeps the labels and the base.
+TEST_F(AttachmentTest, AttachAndDetach) {
   StartAndAttach();
   const auto attaches = Requests(LOGREQ_ATTACH);
   ASSERT_EQ(attaches.size(), 2u);
-  EXPECT_EQ(attaches[0].component, "ORVESVC");
-  EXPECT_EQ(attaches[1].component, "APP");
+  EXPECT_EQ(attaches[0].component + " " + attaches[1].component, "ORVESVC APP");
   {
     libdevavu::platform::LockHolder hold(fakes::Lock());
     const auto& services = fakes::Services();
     EXPECT_EQ(services.loaded_modules, (std::vector<std::string>{"VIRARUDI", "VIRARUDI"}));
     EXPECT_EQ(services.resolved_entries.front(), "_LOGFACILITIESEP@8");
+    EXPECT_EQ(services.sizes, (std::vector<uint32_t>{9, 19, 9, 19}))
+        << "the library's own entry, then the component's";
   }
+  EXPECT_STREQ(entry_.entry_name, "_LOGFACILITIESEP@8");
   EXPECT_EQ(anchor_.error_id_base, 0x00100000u);
   EXPECT_EQ(anchor_.attach_word, 7u);
-  EXPECT_NE(anchor_.trace_flags, &anchor_.local_flags);
   EXPECT_EQ(*anchor_.trace_flags, QX_TRACE_ON);
-
-  const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
-  EXPECT_STREQ(own.component_name, "ORVESVC");
-  EXPECT_STREQ(own.func_call_label, "FUNC CALL");
-  EXPECT_NE(own.log_entry, nullptr);
+  EXPECT_STREQ(Own().own_anchor.component_name, "ORVESVC");
+  EXPECT_STREQ(Own().own_anchor.func_call_label, "FUNC CALL");
+  EXPECT_NE(Own().own_anchor.log_entry, nullptr);
 
   TraceAnchor second;
   InitAnchor(second, "SECOND");
@@ -43,7 +44,21 @@ TEST_F(AttachmentTest, FirstAttachRegistersTheLibraryFirst) {
   ASSERT_EQ(GetTraceErrLogAddressability("SECOND", &entry2, &second), 0);
   EXPECT_EQ(Requests(LOGREQ_ATTACH).size(), 3u) << "the library attaches itself once";
   UnGetTraceErrLogAddressability("SECOND", &entry2, &second);
-  DetachAndTerm();
+
+  const size_t before = fakes::LiveBlocks();
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(UnGetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
+  EXPECT_EQ(fakes::LiveBlocks(), before - 2);
+  EXPECT_EQ(fakes::Services().bad_frees, 0);
+  EXPECT_EQ(entry_.module_name, nullptr);
+  EXPECT_EQ(entry_.entry_name, nullptr);
+  EXPECT_EQ(anchor_.log_entry, nullptr);
+  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
+  EXPECT_STREQ(anchor_.func_call_label, "FUNC CALL");
+  EXPECT_EQ(anchor_.error_id_base, 0x00100000u);
+  const auto detaches = Requests(LOGREQ_DETACH);
+  ASSERT_EQ(detaches.size(), 2u) << "SECOND, then APP once";
+  EXPECT_EQ(detaches[1].component, "APP");
+  devavu_term();
 }
 
 // Components of several threads attaching at once, while another thread
@@ -99,14 +114,11 @@ TEST_F(AttachmentTest, ReplyWithoutFlagsKeepsTracingOff) {
   fakes::Services().load_result = 0x00010000;  // high bits of a load result are no failure
   fakes::TraceLib().reply_flags = false;
   fakes::TraceLib().error_id_base = 0x00500000;
-  fakes::TraceLib().attach_word = 42;
   StartAndAttach();
-  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
-  EXPECT_EQ(anchor_.error_id_base, 0x00500000u);
-  EXPECT_EQ(anchor_.attach_word, 42u);
-  const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
-  EXPECT_EQ(own.trace_flags, &own.local_flags);
-  EXPECT_EQ(own.error_id_base, 0x00500000u);
+  for (const TraceAnchor* anchor : {&anchor_, &Own().own_anchor}) {
+    EXPECT_EQ(anchor->trace_flags, &anchor->local_flags);
+    EXPECT_EQ(anchor->error_id_base, 0x00500000u);
+  }
   DetachAndTerm();
 }
 
@@ -129,54 +141,30 @@ TEST_F(AttachmentTest, RefusedRegistrationPassesTheAnswerOn) {
   DetachAndTerm();
 }
 
-TEST_F(AttachmentTest, DetachReleasesTheNamesOnce) {
-  StartAndAttach();
-  EXPECT_STREQ(entry_.module_name, "VIRARUDI");
-  EXPECT_STREQ(entry_.entry_name, "_LOGFACILITIESEP@8");
-  EXPECT_EQ(fakes::Services().sizes, (std::vector<uint32_t>{9, 19, 9, 19}))
-      << "the library's own entry, then the component's";
-  const size_t before = fakes::LiveBlocks();
-  UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
-  EXPECT_EQ(fakes::LiveBlocks(), before - 2);
-  EXPECT_EQ(entry_.module_name, nullptr);
-  EXPECT_EQ(entry_.entry_name, nullptr);
-  EXPECT_EQ(anchor_.log_entry, nullptr);
-  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
-  EXPECT_STREQ(anchor_.func_call_label, "FUNC CALL") << "labels stay";
-  EXPECT_EQ(anchor_.error_id_base, 0x00100000u) << "the base stays";
-  EXPECT_EQ(UnGetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
-  EXPECT_EQ(fakes::LiveBlocks(), before - 2);
-  EXPECT_EQ(fakes::Services().bad_frees, 0);
-  const auto detaches = Requests(LOGREQ_DETACH);
-  ASSERT_EQ(detaches.size(), 1u) << "a detached anchor sends no second detach";
-  EXPECT_EQ(detaches[0].component, "APP");
-  devavu_term();
-}
-
 TEST_F(AttachmentTest, TraceRequestsCarryTheCallersWordsWhileAttachedAndUsable) {
   StartAndAttach();
   const uint8_t data[3] = {1, 2, 3};
   QXLogTrace(&anchor_, anchor_.debug_info_label, "text", data, sizeof data);
-  ASSERT_EQ(Requests(LOGREQ_TRACE).size(), 1u);
-  const auto trace = Requests(LOGREQ_TRACE)[0];
-  EXPECT_EQ(trace.label + "|" + trace.component + "|" + trace.text, "DEBUG INFO |APP|text");
-  EXPECT_EQ(trace.data_pointer, data);
-  EXPECT_EQ(trace.length, 3u);
-  const char* const labels[] = {anchor_.send_label, anchor_.recv_label, anchor_.func_call_label,
-                                anchor_.func_ret_label, anchor_.thread_start_label,
-                                anchor_.prov_call_label, anchor_.prov_ret_label,
-                                anchor_.recv_dg_label, anchor_.send_dg_label,
-                                anchor_.error_label};
-  std::string all;
-  for (const char* label : labels) all += std::string(label) + "|";
-  EXPECT_EQ(all, "<==SEND=====|===RECV====>|FUNC CALL|FUNC RET|THRD START|PROV CALL   |"
-                 "PROV RET    |===RECV=DG=>|<==SEND=DG==|***ERROR***|");
   State().lib_unusable = 1;
   QXLogTrace(&anchor_, anchor_.func_call_label, "x", nullptr, 0);
   State().lib_unusable = 0;
   UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
   QXLogTrace(&anchor_, anchor_.func_call_label, "x", nullptr, 0);
-  EXPECT_EQ(Requests(LOGREQ_TRACE).size(), 1u) << "nothing sent when unusable or detached";
+  const auto traces = Requests(LOGREQ_TRACE);
+  ASSERT_EQ(traces.size(), 1u) << "nothing sent when unusable or detached";
+  EXPECT_EQ(traces[0].label + "|" + traces[0].component + "|" + traces[0].text,
+            "DEBUG INFO |APP|text");
+  EXPECT_EQ(traces[0].data_pointer, data);
+  EXPECT_EQ(traces[0].length, 3u);
+  std::string all;
+  for (const char* label : {anchor_.send_label, anchor_.recv_label, anchor_.func_call_label,
+                            anchor_.func_ret_label, anchor_.thread_start_label,
+                            anchor_.prov_call_label, anchor_.prov_ret_label,
+                            anchor_.recv_dg_label, anchor_.send_dg_label, anchor_.error_label}) {
+    all += std::string(label) + "|";
+  }
+  EXPECT_EQ(all, "<==SEND=====|===RECV====>|FUNC CALL|FUNC RET|THRD START|PROV CALL   |"
+                 "PROV RET    |===RECV=DG=>|<==SEND=DG==|***ERROR***|");
   devavu_term();
 }
 
@@ -200,14 +188,10 @@ TEST_F(AttachmentTest, EveryMemgetFailureIsCleanlyHandled) {
 
     EXPECT_EQ(fakes::LiveBlocks(), 0u);
     EXPECT_EQ(fakes::Services().bad_frees, 0);
-    if (nth <= 2) {
-      // The component's own entry fails; no name is stored.
+    if (nth <= 2) {  // the component's own entry fails, and no name is stored
       EXPECT_EQ(entry_rc, -10);
-      EXPECT_EQ(entry.module_name, nullptr);
       EXPECT_EQ(entry.entry_name, nullptr);
-    } else if (nth <= 4) {
-      // The library's own entry fails: its result comes back.
-      EXPECT_EQ(entry_rc, 0);
+    } else if (nth <= 4) {  // the library's own entry fails: its result comes back
       EXPECT_EQ(attach_rc, -10);
     } else {
       EXPECT_EQ(attach_rc, 0);
