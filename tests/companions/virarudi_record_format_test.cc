@@ -29,7 +29,8 @@ TEST(TraceRecordTest, Lines) {
       {"X", "APP", "f", nullptr, 17, "APP      X            f\n"},
       {"X", "APP", "f", kSeventeenBytes, 0, "APP      X            f\n"},
       // Only the low 16 bits of the length word count.
-      {"X", "APP", "f", kSeventeenBytes, 0x10011, "APP      X            f\n" + kSeventeenBytesDump},
+      {"X", "APP", "f", kSeventeenBytes, 0x10011,
+       "APP      X            f\n" + kSeventeenBytesDump},
   };
   for (const auto& c : cases) {
     const LogTraceRequest request{c.label, c.component, c.text, c.data, c.length};
@@ -41,8 +42,8 @@ TEST(TraceRecordTest, Lines) {
 }
 
 TEST(ErrorRecordTest, Lines) {
-  LogErrorRequest request{"ORVESVC", 0xFFF00ABC, 0x1234ABCD, 65535, 4294967295u, 0xDEADBEEF,
-                          17,        nullptr,    "QRX0002E", {0xA, 0x7FFFFFFF}};
+  LogErrorRequest request{"ORVESVC", 0xFFF00ABC, 0x1234ABCD, 65535, 4294967295u,
+                          0xDEADBEEF, 17, nullptr, "QRX0002E", {0xA, 0x7FFFFFFF}};
   const std::string line =
       "ORVESVC  ERROR QRX0002E msg=4294967295 id=FFF00ABC code=DEADBEEF "
       "object=1234ABCD option=65535 extra=0000000A,7FFFFFFF\n";

@@ -28,8 +28,8 @@ TEST(HexLine, ColumnsAndPrintableRange) {
   };
   for (const auto& c : cases) {
     char out[kHexLineMax];
-    EXPECT_EQ(std::string(out, libdevavu::trace::FormatHexLine(c.bytes.data(), c.bytes.size(), out)),
-              c.line);
+    const size_t size = libdevavu::trace::FormatHexLine(c.bytes.data(), c.bytes.size(), out);
+    EXPECT_EQ(std::string(out, size), c.line);
   }
 }
 
