@@ -95,6 +95,12 @@ LogRequest AttachRequest(const char* name) {
   return request;
 }
 
+LogRequest TraceRequest(const char* label, const char* text, const void* data, size_t length) {
+  LogRequest request{};
+  request.trace = {label, "ORVESVC", text, data, length};
+  return request;
+}
+
 TEST(LogFacilitiesTest, RequestsAndTheirRecords) {
   const size_t start = TraceText().size();
   EXPECT_EQ(LOGFACILITIESEP(LOGREQ_TRACE, nullptr), VIRARUDI_NO_REQUEST);
@@ -136,8 +142,7 @@ std::string RecordData(int t, int s) {
 bool WriteNumberedRecord(int t, int s) {
   const std::string text = std::to_string(t) + " " + std::to_string(s);
   const std::string data = RecordData(t, s);
-  LogRequest request{};
-  request.trace = {"CONCURRENT", "ORVESVC", text.c_str(), data.data(), data.size()};
+  LogRequest request = TraceRequest("CONCURRENT", text.c_str(), data.data(), data.size());
   return LOGFACILITIESEP(LOGREQ_TRACE, &request) == VIRARUDI_OK;
 }
 
@@ -233,8 +238,7 @@ void TraceWithBadSettingAndFileAndExit() {
     traced |= *request.attach.trace_flags;
   }
   for (const char* text : {"first", "second"}) {
-    LogRequest request{};
-    request.trace = {"FUNC CALL", "ORVESVC", text, nullptr, 0};
+    LogRequest request = TraceRequest("FUNC CALL", text, nullptr, 0);
     if (LOGFACILITIESEP(LOGREQ_TRACE, &request) != VIRARUDI_OK) std::exit(2);
   }
   std::exit(traced);
