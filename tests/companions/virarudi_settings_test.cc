@@ -40,7 +40,8 @@ TEST(TraceSettingsTest, BadSettingIsReportedAndIgnoredWhole) {
       {"=5", "no name"},  {"APP", "APP"},         {",*=0x40", "empty"},
       {"*=0x40,", "empty"}};
   for (auto [bad, named] : cases) {
-    const TraceSettings settings = TraceSettings::Parse((std::string("ORVESVC=0x40,") + bad).c_str());
+    const std::string text = std::string("ORVESVC=0x40,") + bad;
+    const TraceSettings settings = TraceSettings::Parse(text.c_str());
     EXPECT_NE(settings.error().find(named), std::string::npos) << bad << ": " << settings.error();
     EXPECT_EQ(settings.FlagsFor("ORVESVC"), 0) << bad;
   }

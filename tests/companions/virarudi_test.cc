@@ -209,11 +209,10 @@ TEST(LogFacilitiesTest, FlagsChangeInTheRunningProcess) {
   ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &app), VIRARUDI_OK);
   uint8_t* const flags = app.attach.trace_flags;
   namespace platform = libdevavu::platform;
-  const std::string folder = platform::ControlFolder(std::getenv("QRXTRACERUN"));
+  const std::string file = platform::ControlFolder(std::getenv("QRXTRACERUN")) + "/" +
+                           std::to_string(platform::CurrentProcessId());
   std::string error;
-  ASSERT_TRUE(platform::WriteControlFile(folder + "/" + std::to_string(platform::CurrentProcessId()),
-                                         "APP=0x03, NEW=0x80", &error))
-      << error;
+  ASSERT_TRUE(platform::WriteControlFile(file, "APP=0x03, NEW=0x80", &error)) << error;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
   while (std::atomic_ref<uint8_t>(*flags).load() != 0x03 &&
          std::chrono::steady_clock::now() < deadline) {

@@ -89,7 +89,9 @@ TEST_F(AttachmentTest, SimultaneousFirstAttachmentsAttachTheLibraryOnce) {
       }
       EXPECT_EQ(own, 1);
     }
-    for (int i = 0; i < kThreads; ++i) UnGetTraceErrLogAddressability("APP", &entries[i], &anchors[i]);
+    for (int i = 0; i < kThreads; ++i) {
+      UnGetTraceErrLogAddressability("APP", &entries[i], &anchors[i]);
+    }
     devavu_term();
     EXPECT_EQ(fakes::LiveBlocks(), 0u);
   }
