@@ -97,32 +97,26 @@ TEST_F(AttachmentTest, SimultaneousFirstAttachmentsAttachTheLibraryOnce) {
   }
 }
 
-TEST_F(AttachmentTest, ReplyWithoutFlagsKeepsTracingOff) {
+// A reply without flags keeps tracing off; a refused registration passes the
+// trace library's answer on, and the anchor keeps its entry point.
+TEST_F(AttachmentTest, RepliesThatLeaveTracingOff) {
   fakes::Services().load_result = 0x00010000;  // high bits of a load result are no failure
   fakes::TraceLib().reply_flags = false;
   fakes::TraceLib().error_id_base = 0x00500000;
   StartAndAttach();
   EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
   EXPECT_EQ(anchor_.error_id_base, 0x00500000u);
-  DetachAndTerm();
-}
-
-TEST_F(AttachmentTest, RefusedRegistrationPassesTheAnswerOn) {
-  ASSERT_EQ(devavu_init(), 0);
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
-  TraceEntry own_entry{};
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&own_entry), 0);
-  TraceAnchor first;
-  InitAnchor(first, "FIRST");
-  ASSERT_EQ(GetTraceErrLogAddressability("FIRST", &own_entry, &first), 0);
 
   fakes::TraceLib().attach_answer = 33;
-  InitAnchor(anchor_, "APP");
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), 33);
-  EXPECT_NE(anchor_.log_entry, nullptr) << "the anchor keeps its entry point";
-  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
-  EXPECT_EQ(anchor_.error_id_base, 0u);
-  UnGetTraceErrLogAddressability("FIRST", &own_entry, &first);
+  TraceEntry entry{};
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry), 0);
+  TraceAnchor refused;
+  InitAnchor(refused, "REFUSED");
+  EXPECT_EQ(GetTraceErrLogAddressability("REFUSED", &entry, &refused), 33);
+  EXPECT_NE(refused.log_entry, nullptr);
+  EXPECT_EQ(refused.trace_flags, &refused.local_flags);
+  EXPECT_EQ(refused.error_id_base, 0u);
+  UnGetTraceErrLogAddressability("REFUSED", &entry, &refused);
   DetachAndTerm();
 }
 
