@@ -39,6 +39,10 @@ TEST_F(ConfigApiTest, TheConfigurationIsReadBetweenAttachAndDetach) {
   std::vector<std::pair<uint32_t, std::string>> requests;
   for (const auto& r : fakes::TraceLib().requests) requests.emplace_back(r.type, r.component);
   EXPECT_EQ(requests, (decltype(requests){{LOGREQ_ATTACH, "ORVESVC"}, {LOGREQ_DETACH, "ORVESVC"}}));
+  Release();
+  SetValue("QRXCONFIG", "full");
+  ASSERT_EQ(ProcessCFNFileEntries(&entries_), 0) << "as many entries as one answer holds";
+  EXPECT_EQ(Entries(entries_.cmmuser).size(), KRTC_MAX_ENTRIES);
 }
 
 TEST_F(ConfigApiTest, OnlyTrueInCapitalsSelectsTheRegistry) {
