@@ -13,17 +13,10 @@ using namespace std::string_literals;
 using libdevavu::formats::ParseRegFile;
 using libdevavu::formats::RegNode;
 
-const RegNode* Walk(const RegNode* node, const std::string& path) {
-  std::stringstream names(path);
-  for (std::string name; node != nullptr && std::getline(names, name, '\\');) {
-    node = node->FindChild(name);
-  }
-  return node;
-}
-
 // "name{value:type=data;...}" of the key at path, "" when there is none.
-std::string Dump(const RegNode* root, const std::string& path) {
-  const RegNode* node = Walk(root, path);
+std::string Dump(const RegNode* node, const std::string& path) {
+  std::stringstream names(path);
+  for (std::string name; node != nullptr && std::getline(names, name, '\\');) node = node->FindChild(name);
   if (node == nullptr) return "";
   std::string out = node->name() + "{";
   for (const auto& v : node->values()) {

@@ -67,7 +67,8 @@ constexpr char kFile[] =
     "\"n\"=dword:00000001\n"
     "[HKEY_LOCAL_MACHINE\\Soft\\Key\\Sub]\n";
 
-TEST_F(RegistryTest, KeysAndValuesAreFoundAsWindowsFindsThem) {
+// What the configuration's readers size their buffers by, as Windows gives it.
+TEST_F(RegistryTest, KeyInfoAndShortBuffersAreAnsweredAsWindowsDoes) {
   Write(kFile);
   reg::RegKey key = Open("soft\\KEY");
   reg::RegKeyInfo info;
@@ -76,29 +77,14 @@ TEST_F(RegistryTest, KeysAndValuesAreFoundAsWindowsFindsThem) {
   // longest data in bytes with it.
   EXPECT_EQ((std::vector<uint32_t>{info.values, info.longest_value_name, info.longest_value_data}),
             (std::vector<uint32_t>{3, 14, 9}));
-  char name[15];
+  char name[14];  // no room for the terminator
   uint32_t length = sizeof name;
-  EXPECT_EQ(reg::EnumRegistryValue(key, 0, name, &length, nullptr, nullptr, nullptr), reg::kRegOk);
-  EXPECT_EQ(std::string(name, length + 1), std::string("second-longest", 15));
-  length = 14;  // no room for the terminator
   EXPECT_EQ(reg::EnumRegistryValue(key, 0, name, &length, nullptr, nullptr, nullptr), reg::kRegMoreData);
-  length = sizeof name;
-  EXPECT_EQ(reg::EnumRegistryValue(key, 3, name, &length, nullptr, nullptr, nullptr), reg::kRegNoMoreItems);
   uint8_t data[8];
   length = sizeof data;
   EXPECT_EQ(reg::QueryRegistryValue(key, "SECOND-LONGEST", nullptr, data, &length), reg::kRegMoreData);
   EXPECT_EQ(length, 9u) << "the length needed";
   EXPECT_EQ(reg::CloseRegistryKey(key), reg::kRegOk);
-
-  Open("Soft\\Nothing", reg::kRegFileNotFound);
-  Open("Soft\\Key\\Sub\\Deeper", reg::kRegFileNotFound);
-  reg::RegKey sub = Open("Soft\\Key\\Sub");
-  EXPECT_EQ(reg::OpenRegistryKey(sub, "", &key), reg::kRegOk);
-  reg::CloseRegistryKey(key);
-  reg::CloseRegistryKey(sub);
-  reg::SetEnvironmentValue("QRX_REGISTRY", nullptr);
-  Open("Soft", reg::kRegFileNotFound);
-  EXPECT_EQ(reg::OpenRegistryKey(nullptr, "Soft", &key), reg::kRegInvalidHandle);
 }
 
 TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
