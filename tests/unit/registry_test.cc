@@ -1,47 +1,52 @@
-// The registry operations over the file named by QRX_REGISTRY.
-#include <gtest/gtest.h>
-#include <stdlib.h>
+// The registry operations over the file named by QRX_REGISTRY, and
+// ProcessCFNFileEntries over them.
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
+#include <sstream>
 
+#include "config_test.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "support/test_thread.h"
-
-using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
 namespace reg = libdevavu::platform;
 
-class RegistryTest : public ::testing::Test {
+class RegistryTest : public ConfigTest {
  protected:
   void SetUp() override {
+    ConfigTest::SetUp();
     char pattern[] = "/tmp/devavu-registry-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     path_ = dir_ + "/registry.reg";
-    SetEnvironmentValue("QRX_REGISTRY", path_.c_str());
+    reg::SetEnvironmentValue("QRX_REGISTRY", path_.c_str());
   }
   void TearDown() override {
-    SetEnvironmentValue("QRX_REGISTRY", nullptr);
-    std::remove(path_.c_str());
-    rmdir(dir_.c_str());
+    reg::SetEnvironmentValue("QRX_REGISTRY", nullptr);
+    std::filesystem::remove_all(dir_);
+    ConfigTest::TearDown();
   }
 
   // Writes a new file and renames it over the old one, as an editor that
   // saves safely does.
   void Write(const std::string& text) {
-    const std::string next = path_ + ".new";
-    std::ofstream(next, std::ios::binary) << text;
-    ASSERT_EQ(std::rename(next.c_str(), path_.c_str()), 0);
+    std::ofstream(path_ + ".new", std::ios::binary) << text;
+    ASSERT_EQ(std::rename((path_ + ".new").c_str(), path_.c_str()), 0);
+  }
+
+  // The sample file with lines added at its end.
+  void WriteLabWith(const std::string& added) {
+    std::stringstream text;
+    text << std::ifstream(CONFIG_DATA_DIR "/lab.reg", std::ios::binary).rdbuf() << "\r\n" << added;
+    Write(text.str());
   }
 
   static reg::RegKey Open(const char* path, int32_t expect = reg::kRegOk) {
@@ -59,54 +64,26 @@ constexpr char kFile[] =
     "[HKEY_LOCAL_MACHINE\\Soft\\Key]\n"
     "\"second-longest\"=\"12345678\"\n"
     "@=\"d\"\n"
-    "\"n\"=dword:00000001\n"
-    "[HKEY_LOCAL_MACHINE\\Soft\\Key\\Sub]\n";
+    "\"n\"=dword:00000001\n";
 
-TEST_F(RegistryTest, InfoAndEnumerationGiveWhatWindowsGivesInTheFilesOrder) {
+// What the configuration's readers size their buffers by, as Windows gives it.
+TEST_F(RegistryTest, KeyInfoAndShortBuffersAreAnsweredAsWindowsDoes) {
   Write(kFile);
   reg::RegKey key = Open("soft\\KEY");
   reg::RegKeyInfo info;
   ASSERT_EQ(reg::QueryRegistryKeyInfo(key, &info), reg::kRegOk);
-  EXPECT_EQ(info.values, 3u) << "the default value counts";
-  EXPECT_EQ(info.longest_value_name, 14u) << "characters without the terminator";
-  EXPECT_EQ(info.longest_value_data, 9u) << "bytes, the string's terminator included";
-  const char* expected[] = {"second-longest", "", "n", nullptr};
-  for (uint32_t i = 0; i < 4; ++i) {
-    char name[32];
-    uint32_t name_length = sizeof name;
-    const int32_t rc = reg::EnumRegistryValue(key, i, name, &name_length, nullptr, nullptr, nullptr);
-    if (expected[i] == nullptr) {
-      EXPECT_EQ(rc, reg::kRegNoMoreItems);
-    } else {
-      EXPECT_EQ(rc, reg::kRegOk);
-      EXPECT_STREQ(name, expected[i]);
-      EXPECT_EQ(name_length, std::strlen(expected[i]));
-    }
-  }
-  char short_name[14];  // no room for the terminator
-  uint32_t name_length = sizeof short_name;
-  EXPECT_EQ(reg::EnumRegistryValue(key, 0, short_name, &name_length, nullptr, nullptr, nullptr),
-            reg::kRegMoreData);
+  // The default value counts; the longest name without its terminator, the
+  // longest data in bytes with it.
+  EXPECT_EQ((std::vector<uint32_t>{info.values, info.longest_value_name, info.longest_value_data}),
+            (std::vector<uint32_t>{3, 14, 9}));
+  char name[14];  // no room for the terminator
+  uint32_t length = sizeof name;
+  EXPECT_EQ(reg::EnumRegistryValue(key, 0, name, &length, nullptr, nullptr, nullptr), reg::kRegMoreData);
   uint8_t data[8];
-  uint32_t data_length = sizeof data;
-  EXPECT_EQ(reg::QueryRegistryValue(key, "SECOND-LONGEST", nullptr, data, &data_length),
-            reg::kRegMoreData);
-  EXPECT_EQ(data_length, 9u) << "the length needed";
+  length = sizeof data;
+  EXPECT_EQ(reg::QueryRegistryValue(key, "SECOND-LONGEST", nullptr, data, &length), reg::kRegMoreData);
+  EXPECT_EQ(length, 9u) << "the length needed";
   EXPECT_EQ(reg::CloseRegistryKey(key), reg::kRegOk);
-}
-
-TEST_F(RegistryTest, MissingKeysAndAnUnsetRegistryGiveFileNotFound) {
-  Write(kFile);
-  Open("Soft\\Nothing", reg::kRegFileNotFound);
-  Open("Soft\\Key\\Sub\\Deeper", reg::kRegFileNotFound);
-  reg::RegKey sub = Open("Soft\\Key\\Sub");
-  reg::RegKey same = nullptr;
-  EXPECT_EQ(reg::OpenRegistryKey(sub, "", &same), reg::kRegOk);
-  reg::CloseRegistryKey(same);
-  reg::CloseRegistryKey(sub);
-  SetEnvironmentValue("QRX_REGISTRY", nullptr);
-  Open("Soft", reg::kRegFileNotFound);
-  EXPECT_EQ(reg::OpenRegistryKey(nullptr, "Soft", &same), reg::kRegInvalidHandle);
 }
 
 TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
@@ -116,10 +93,7 @@ TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
   for (int t = 0; t < 3; ++t) {
     readers.emplace_back([&done] {
       while (!done.load()) {
-        reg::RegKey key = nullptr;
-        const int32_t opened = reg::OpenRegistryKey(reg::LocalMachineKey(), "Soft\\Key", &key);
-        EXPECT_EQ(opened, reg::kRegOk);
-        if (opened != reg::kRegOk) continue;
+        reg::RegKey key = Open("Soft\\Key");
         reg::RegKeyInfo info;
         EXPECT_EQ(reg::QueryRegistryKeyInfo(key, &info), reg::kRegOk);
         EXPECT_TRUE(info.values == 3 || info.values == 1) << info.values;
@@ -141,21 +115,6 @@ TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
   reg::CloseRegistryKey(old_key);
 }
 
-TEST_F(RegistryTest, AMalformedFileIsReportedOnceAndEveryReadFailsUntilItIsCorrected) {
-  Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft]\n\"v\"=dword:xyz\n");
-  testing::internal::CaptureStderr();
-  Open("Soft", reg::kRegCorrupt);
-  Open("Soft", reg::kRegCorrupt);
-  reg::RegKeyInfo info;
-  EXPECT_EQ(reg::QueryRegistryKeyInfo(reg::LocalMachineKey(), &info), reg::kRegCorrupt);
-  const std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(said, "devavu: registry file " + path_ +
-                      ", line 3: dword: takes 1 to 8 hex digits; every registry read fails "
-                      "until the file is corrected\n");
-  Write(kFile);
-  reg::CloseRegistryKey(Open("Soft"));
-}
-
 // Each is reported once, and every read fails at once until the file
 // changes: an endless file is not read again on each call.
 TEST_F(RegistryTest, AFileThatCannotServeIsReportedOnceAndFailsEveryRead) {
@@ -164,24 +123,65 @@ TEST_F(RegistryTest, AFileThatCannotServeIsReportedOnceAndFailsEveryRead) {
   std::filesystem::resize_file(big, (64u << 20) + 1);  // sparse: nothing is written
   const struct {
     std::string path;
-    std::string why;
+    int32_t rc;
+    std::string says;
   } cases[] = {
-      {path_, " cannot be read: No such file or directory"},
-      {dir_, " is a directory, not a file"},
-      {"/dev/zero", " is larger than 64 MiB, the most that is read"},
-      {big, " is larger than 64 MiB, the most that is read"},
+      {path_, reg::kRegCorrupt, ", line 3: dword: takes 1 to 8 hex digits"},
+      {dir_, reg::kRegIoFailed, " is a directory, not a file"},
+      {"/dev/zero", reg::kRegIoFailed, " is larger than 64 MiB, the most that is read"},
+      {big, reg::kRegIoFailed, " is larger than 64 MiB, the most that is read"},
+      {dir_ + "/absent", reg::kRegIoFailed, " cannot be read: No such file or directory"},
   };
+  Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft]\n\"v\"=dword:xyz\n");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    setenv("QRX_REGISTRY", c.path.c_str(), 1);
+    reg::SetEnvironmentValue("QRX_REGISTRY", c.path.c_str());
     testing::internal::CaptureStderr();
-    Open("Soft", reg::kRegIoFailed);
-    Open("Soft", reg::kRegIoFailed);
+    Open("Soft", c.rc);
+    reg::RegKeyInfo info;
+    EXPECT_EQ(reg::QueryRegistryKeyInfo(reg::LocalMachineKey(), &info), c.rc);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "devavu: registry file " + c.path + c.why +
-                  "; every registry read fails until the file changes\n");
+              "devavu: registry file " + c.path + c.says + "; every registry read fails until the file " +
+                  (c.rc == reg::kRegCorrupt ? "is corrected\n" : "changes\n"));
   }
-  std::remove(big.c_str());
+  reg::SetEnvironmentValue("QRX_REGISTRY", path_.c_str());
+  Write(kFile);
+  reg::CloseRegistryKey(Open("Soft"));
+}
+
+TEST_F(RegistryTest, TheActiveConfigurationIsDeliveredWithoutTheTraceLibrary) {
+  SetValue("QRXRUN", "TRUE");
+  WriteLabWith("");
+  ASSERT_EQ(ProcessCFNFileEntries(&entries_), 0);
+  EXPECT_STREQ(entries_.trace_module_name, "VIRARUDI");
+  EXPECT_STREQ(entries_.trace_entry_name, "_LOGFACILITIESEP@8");
+  EXPECT_EQ(Entries(entries_.cmmuser), (std::vector<std::string>{"MODE=active", "PORT=4711", "HOST=lab-gw-1"}));
+  // REG_EXPAND_SZ as stored, not expanded; a number's bytes, then a terminator.
+  EXPECT_EQ(Entries(entries_.provider),
+            (std::vector<std::string>{"PATH=%QRX%\\p", "RETRY=\3", "NAME=quorix.provider"}));
+  EXPECT_EQ(std::memcmp(entries_.provider->next->value, "\3\0\0\0\0", 5), 0);
+  EXPECT_EQ(entries_.cmmusergw, nullptr) << "a section without values";
+  EXPECT_EQ(entries_.services, nullptr) << "a section that does not exist";
+  Release();
+  ExpectEveryMemgetFailureHandled();
+}
+
+TEST_F(RegistryTest, ABrokenActiveConfigurationGivesMinus10WithNothingWritten) {
+  SetValue("QRXRUN", "TRUE");
+  const std::string active = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltara\\Quorix\\V100\\Configurations]\r\n";
+  for (const std::string& added :
+       {"[-" + active.substr(1), active + "@=-\r\n", active + "@=hex(2):4c,61,62,00\r\n",
+        active + "@=\"\"\r\n", active + "@=\"Nowhere\"\r\n", active + "@=\"TwoTrace\"\r\n",
+        active + "@=\"NumberTrace\"\r\n", active + "@=\"NoTrace\"\r\n"}) {
+    WriteLabWith(added);
+    CFNEntry untouched{};
+    char text[] = "";
+    entries_ = {text, text, &untouched, &untouched, &untouched, &untouched};
+    EXPECT_EQ(ProcessCFNFileEntries(&entries_), DV_UNUSABLE) << added;
+    EXPECT_EQ(entries_.trace_module_name, text) << added;
+    EXPECT_EQ(entries_.cmmuser, &untouched) << added;
+    entries_ = CFNFileEntries{};
+  }
 }
 
 }  // namespace
