@@ -1,6 +1,6 @@
-// The same insert cases through the platform's formatter: the portable one
-// on Linux, the system's FormatMessageA on Windows (the wine build runs this
-// file too). Where the two differ, the case gives the system's text and why.
+// Inserts through the platform's formatter: the portable one on Linux, the
+// system's FormatMessageA on Windows (the wine build runs this file too).
+// Where the two differ, the case gives the system's text and why.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -23,17 +23,12 @@ struct InsertCase {
 };
 
 const InsertCase kCases[] = {
-    {"plain text", {}, 256, "plain text", nullptr, nullptr},
-    {"%1 and %2", {Str("one"), Str("two")}, 256, "one and two", nullptr, nullptr},
     {"%2 before %1", {Str("a"), Str("b")}, 256, "b before a", nullptr, nullptr},
     {"%1!d! items, %2!u!", {42, 7}, 256, "42 items, 7", nullptr, nullptr},
     {"[%1!x!] [%1!08X!] [%1!-4d!]", {255}, 256, "[ff] [000000FF] [255 ]", nullptr, nullptr},
-    {"[%1!5s!]", {Str("ab")}, 256, "[   ab]", nullptr, nullptr},
     {"100%% sure%. %! % x", {}, 256, "100% sure. !  x", nullptr, nullptr},
-    {"a%rb%tc", {}, 256, "a\rb\tc", nullptr, nullptr},
     {"one%ntwo", {}, 256, "one\ntwo", "one\r\ntwo", "a line break is CR LF on Windows"},
     {"cut%0 here", {}, 256, "cut", nullptr, nullptr},
-    {"%1!c!%2!c!", {'o', 'k'}, 256, "ok", nullptr, nullptr},
     {"null: %1", {0}, 256, "null: (null)", nullptr, nullptr},
     {"[%2]", {Str("only one")}, 256, "[]", "[(null)]",
      "the system formatter reads an insert beyond the count as a cleared slot"},
