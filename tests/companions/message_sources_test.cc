@@ -20,7 +20,8 @@ TEST(MessageSources, ReadByNumberOrIdentifierCutToTheSizeInOneLanguage) {
   char text[512];
   uint16_t length = 0;
   ASSERT_EQ(GetNLSMessage(text, sizeof text, 352, "qrxmsg.dll", &length), 0u);
-  EXPECT_EQ(std::string(text, length).rfind("The trace library %2 could not be loaded (code %1).", 0), 0u);
+  EXPECT_EQ(std::string(text, length).rfind("The trace library %2 could not be loaded (code %1).",
+                                            0), 0u);
   EXPECT_EQ(text[length - 1], '\n') << "the raw text as the source holds it";
   std::memset(text, '#', sizeof text);
   ASSERT_EQ(GetNLSMessage(text, 10, 352, "QRXMSG.DLL", &length), 0u);
@@ -36,7 +37,7 @@ TEST(MessageSources, ReadByNumberOrIdentifierCutToTheSizeInOneLanguage) {
   ASSERT_EQ(GetMsgText("qrxtrc.dll", 0xCFFF0036, sizeof text, text), TXT_FOUND);
   EXPECT_EQ(std::string(text).rfind("Thread %1 started", 0), 0u) << text;
   EXPECT_EQ(GetMsgText("qrxmsg.dll", 0xCFFF0999, sizeof text, text), TXT_NO_MESSAGE);
-  EXPECT_EQ(GetMsgText("qrxmsg.dll", 0x0FFF0002, sizeof text, text), TXT_NO_MESSAGE) << "another set";
+  EXPECT_EQ(GetMsgText("qrxmsg.dll", 0x0FFF0002, sizeof text, text), TXT_NO_MESSAGE) << "a set";
   EXPECT_EQ(GetMsgText("nosuch.dll", 0xCFFF0002, sizeof text, text), TXT_NO_LIBRARY);
   EXPECT_EQ(GetMsgText("qrxmsg.dll", 0xCFFF0002, 0, text), TXT_BAD_ARGUMENT);
   SetEnvironmentValue("LC_ALL", "C");

@@ -2,30 +2,19 @@
 // is and with CR LF line ends, each language windmc makes a message table
 // for holds the texts the reader gives (windmc keeps CR LF in a text; the
 // reader ends each line with LF).
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
-#include <string>
 
 #include "formats/little_endian.h"
 #include "formats/utf16.h"
 #include "mc_file.h"
+#include "shell_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Table = std::map<uint32_t, std::string>;  // identifier -> UTF-8 text, LF line ends
-
-std::string ReadFile(const fs::path& path) {
-  std::stringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
 
 // A message table resource: blocks of identifiers, each entry a 16-bit
 // length (the entry's own 4 bytes and padding included), 16-bit flags (1:
@@ -50,14 +39,13 @@ Table ReadMessageTable(const std::string& bin) {
   return table;
 }
 
-TEST(McFileAgainstWindmc, EachLanguageHoldsTheTextsOfWindmcsMessageTable) {
+using McFileAgainstWindmc = ShellTest;
+
+TEST_F(McFileAgainstWindmc, EachLanguageHoldsTheTextsOfWindmcsMessageTable) {
   if (std::string(WINDMC).empty()) {
     GTEST_SKIP() << "x86_64-w64-mingw32-windmc (binutils-mingw-w64-x86-64) is not installed: "
                     "the .mc reader is not compared with windmc";
   }
-  char pattern[] = "/tmp/devavu-windmc-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path dir = pattern;
   for (const auto& source : fs::directory_iterator(MC_DATA_DIR)) {
     for (const bool crlf : {false, true}) {
       const std::string stem = source.path().stem().string();
@@ -66,17 +54,18 @@ TEST(McFileAgainstWindmc, EachLanguageHoldsTheTextsOfWindmcsMessageTable) {
       for (size_t lf = 0; crlf && (lf = content.find('\n', lf)) != std::string::npos; lf += 2) {
         content.insert(lf, 1, '\r');
       }
-      std::ofstream(dir / (stem + ".mc"), std::ios::binary) << content;
-      ASSERT_EQ(std::system(("cd '" + dir.string() + "' && " WINDMC " -C 65001 " + stem + ".mc").c_str()), 0);
+      Write(stem + ".mc", content);
+      ASSERT_EQ(Run(WINDMC " -C 65001 " + stem + ".mc").exit_code, 0);
       // "LANGUAGE 0x7, 0x1" then "1 MESSAGETABLE "MSG00407.bin"" in the .rc.
       std::map<uint16_t, Table> windmc;
-      std::istringstream rc(ReadFile(dir / (stem + ".rc")));
+      std::istringstream rc(ReadFile(Path(stem + ".rc")));
       unsigned primary = 0, sub = 0;
       char bin[64];
       for (std::string line; std::getline(rc, line);) {
         if (std::sscanf(line.c_str(), "LANGUAGE %x, %x", &primary, &sub) == 2) continue;
         if (std::sscanf(line.c_str(), "1 MESSAGETABLE \"%63[^\"]\"", bin) == 1) {
-          windmc[static_cast<uint16_t>(sub << 10 | primary)] = ReadMessageTable(ReadFile(dir / bin));
+          windmc[static_cast<uint16_t>(sub << 10 | primary)] =
+              ReadMessageTable(ReadFile(Path(bin)));
         }
       }
       mc2cat::McFile file;
@@ -92,7 +81,6 @@ TEST(McFileAgainstWindmc, EachLanguageHoldsTheTextsOfWindmcsMessageTable) {
       EXPECT_EQ(read, windmc);
     }
   }
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ constexpr char kGerman352[] =
     "Die Trace-Bibliothek VIRARUDI konnte nicht geladen werden (Code 7). Die Komponente läuft "
     "ohne Trace und Fehlerprotokoll; prüfen Sie, ob die Bibliothek installiert und im "
     "Suchpfad ist.\n";
-constexpr char kFallback[] = "ERROR 100: 2nd level message retrieval failure: Check message files.\n";
+constexpr char kFallback[] =
+    "ERROR 100: 2nd level message retrieval failure: Check message files.\n";
 
 class MessagesIntegrationTest : public ShellTest {
  protected:

@@ -59,7 +59,7 @@ TEST_F(GetmsgTest, TextOfARequest) {
     Release(text);
   }
   char* text = getmsg(3, 0xCFFF012D, 1, reinterpret_cast<DvWord>("one"));
-  EXPECT_STREQ(text, "[one][" NO_INSERT "][" NO_INSERT "]") << "inserts of an earlier request are gone";
+  EXPECT_STREQ(text, "[one][" NO_INSERT "][" NO_INSERT "]") << "no inserts of an earlier request";
 }
 
 TEST_F(GetmsgTest, ReadFailureBeforeInitAndAfterTermGiveTheFallback) {

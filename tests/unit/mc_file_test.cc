@@ -22,13 +22,6 @@ std::string Message(const std::string& id, const std::string& en, const std::str
          "\nLanguage=English\n" + en + "\n.\nLanguage=German\n" + de + "\n.\n";
 }
 
-mc2cat::McFile Parsed(const std::string& content) {
-  mc2cat::McFile file;
-  mc2cat::McError error{};
-  EXPECT_TRUE(ParseMcFile(content, &file, &error)) << error.line << ": " << error.what;
-  return file;
-}
-
 // The languages' locales, then each message's identifier, name and texts
 // ("-": none in that language), then the warnings; or the fault.
 std::string Read(const std::string& content) {
@@ -87,7 +80,8 @@ TEST(McFile, ReadsMessagesOrNamesTheFaultyLine) {
       {h + "Severity=Error\n", "7: severity before the first MessageId"},
       {h + "just text\n", "7: expected keyword=value, found 'just text'"},
       {h + "FacilityNames=(A=0x1\n", "7: '(' of facilitynames is never closed"},
-      {h + "FacilityNames=(A=0x1000)\n", "7: bad value '0x1000' in facilitynames (at most 0x00000FFF)"},
+      {h + "FacilityNames=(A=0x1000)\n",
+       "7: bad value '0x1000' in facilitynames (at most 0x00000FFF)"},
       {h + "MessageId=1\nSeverity=Error\nFacility=Quorix\nLanguage=English\nx\n.\nSeverity=Error\n",
        "13: severity after the message's text"},
       {h, "0: no messages"},
@@ -96,10 +90,13 @@ TEST(McFile, ReadsMessagesOrNamesTheFaultyLine) {
 }
 
 TEST(GencatSource, SetsFromEitherHalfMessagesPlusOneAndEscapes) {
-  const mc2cat::McFile file =
-      Parsed(kHeader + Message("352", "back\\slash\ttab\x01z\x7f", "b") + Message("2", " lead %1", "c") +
-             "MessageId=7\nSeverity=Success\nFacility=Quorix\nLanguage=English\nlow\n.\n"
-             "MessageId=0\nLanguage=English\nzero\n.\n");
+  mc2cat::McFile file;
+  mc2cat::McError error{};
+  ASSERT_TRUE(ParseMcFile(kHeader + Message("352", "back\\slash\ttab\x01z\x7f", "b") +
+                              Message("2", " lead %1", "c") +
+                              "MessageId=7\nSeverity=Success\nFacility=Quorix\nLanguage=English\n"
+                              "low\n.\nMessageId=0\nLanguage=English\nzero\n.\n",
+                          &file, &error));
   std::string out;
   mc2cat::WriteGencatSource(file, 0, "x.mc", &out);
   EXPECT_EQ(out,

@@ -54,7 +54,8 @@ TEST(MessageFormat, CaseFile) {
     std::vector<uintptr_t> inserts;
     for (size_t i = 2; i < fields.size(); ++i) {
       texts[i] = Unescaped(fields[i].substr(1));
-      inserts.push_back(fields[i][0] == '#' ? std::stoll(texts[i], nullptr, 0) : Str(texts[i].c_str()));
+      const bool number = fields[i][0] == '#';
+      inserts.push_back(number ? std::stoll(texts[i], nullptr, 0) : Str(texts[i].c_str()));
     }
     EXPECT_EQ(Format(Unescaped(fields[0]), inserts, 256), Unescaped(fields[1])) << line;
     ++cases;

@@ -54,9 +54,7 @@ TEST_F(MessageThreadsTest, SixteenThreadsHoldAndReleaseTextsOfSeveralComponents)
   EXPECT_EQ(wrong.load(), 0);
   for (const auto& ask : asks) {
     int pool = 0;
-    for (auto* n = libdevavu::messages::Tables().msg_pool_head[ask.comp]; n != nullptr; n = n->next) {
-      ++pool;
-    }
+    for (auto* n = libdevavu::messages::Tables().msg_pool_head[ask.comp]; n; n = n->next) ++pool;
     EXPECT_GE(pool, 1) << "component " << ask.comp;
     EXPECT_LE(pool, kThreads * kHeldAtOnce) << "component " << ask.comp;
   }
