@@ -25,7 +25,7 @@ using GetmsgTest = MessagesTest;
 // reach the text; substitutes answer bad components and missing messages;
 // the trace component is asked by the index in its range.
 TEST_F(GetmsgTest, TextOfARequest) {
-  Start();
+  ASSERT_EQ(devavu_init(), 0);
   fakes::AddProductMessage("qrxmsg.dll", 301, "[%1][%2][%3]\n");
   fakes::AddProductMessage("qrxmsg.dll", 302, "%1%2%3%4%5%6%7%8%9|%10|%11|%12|\n");
   fakes::AddProductMessage("qrxmsg.dll", 303, "plain %1 text\n");
@@ -55,8 +55,8 @@ TEST_F(GetmsgTest, TextOfARequest) {
   for (const auto& c : cases) {
     char* text = va_getmsg(c.comp, c.msg, c.count, words);
     EXPECT_STREQ(text, c.text);
-    EXPECT_EQ(Marker(text), 1) << c.text << ": a pool buffer, substitutes too";
-    Release(text);
+    EXPECT_EQ(text[-1], 1) << c.text << ": a pool buffer, substitutes too";
+    text[-1] = 0;
   }
   char* text = getmsg(3, 0xCFFF012D, 1, reinterpret_cast<DvWord>("one"));
   EXPECT_STREQ(text, "[one][" NO_INSERT "][" NO_INSERT "]") << "no inserts of an earlier request";
@@ -64,7 +64,7 @@ TEST_F(GetmsgTest, TextOfARequest) {
 
 TEST_F(GetmsgTest, ReadFailureBeforeInitAndAfterTermGiveTheFallback) {
   EXPECT_STREQ(getmsg(5, 0xCFFF0160, 0), kFallback);
-  Start();
+  ASSERT_EQ(devavu_init(), 0);
   for (int32_t result : {0, 2}) {
     {
       libdevavu::platform::LockHolder hold(fakes::Lock());
@@ -72,7 +72,7 @@ TEST_F(GetmsgTest, ReadFailureBeforeInitAndAfterTermGiveTheFallback) {
     }
     char* text = getmsg(5, 0xCFFF0160, 0);
     EXPECT_STREQ(text, kFallback);
-    EXPECT_EQ(Marker(text), 2);
+    EXPECT_EQ(text[-1], 2);
   }
   EXPECT_EQ(libdevavu::messages::Tables().msg_pool_head[5]->next, nullptr)
       << "the failed requests gave their buffer back";
@@ -81,16 +81,16 @@ TEST_F(GetmsgTest, ReadFailureBeforeInitAndAfterTermGiveTheFallback) {
   text[-1] = 0;
   text[0] = 'X';
   text = getmsg(5, 0xCFFF0160, 0);
-  EXPECT_EQ(Marker(text), 2);
+  EXPECT_EQ(text[-1], 2);
   EXPECT_STREQ(text, kFallback) << "restored after a caller wrote over it";
 }
 
 TEST_F(GetmsgTest, PoolBuffersAreReusedOnceTheMarkerIsCleared) {
-  Start();
+  ASSERT_EQ(devavu_init(), 0);
   char* first = getmsg(5, 0xCFFF0160, 0);
   char* second = getmsg(5, 0xCFFF0160, 0);
   EXPECT_NE(first, second) << "a held text is not handed out again";
-  Release(first);
+  first[-1] = 0;
   EXPECT_EQ(getmsg(5, 0xCFFF0160, 0), first);
   getmsg(5, 0xCFFF0160, 0);
   EXPECT_EQ(libdevavu::messages::Tables().msg_pool_tail[5]->next, nullptr);
@@ -100,7 +100,7 @@ TEST_F(GetmsgTest, PoolBuffersAreReusedOnceTheMarkerIsCleared) {
 }
 
 TEST_F(GetmsgTest, TextThatWouldPass254CharactersIsCutAndTerminated) {
-  Start();
+  ASSERT_EQ(devavu_init(), 0);
   fakes::AddProductMessage("qrxmsg.dll", 304, std::string(200, 'a') + "%1\n");
   const std::string insert(100, 'b');
   char* text = getmsg(3, 0xCFFF0130, 1, reinterpret_cast<DvWord>(insert.c_str()));

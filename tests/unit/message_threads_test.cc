@@ -19,7 +19,7 @@ TEST_F(MessageThreadsTest, SixteenThreadsHoldAndReleaseTextsOfSeveralComponents)
   fakes::AddProductMessage("qrxmsg.dll", 301, "three %1\n");
   fakes::AddProductMessage("qrxmsg.dll", 20, "eight %1\n");
   fakes::AddProductMessage("qrxtrc.dll", 52, "zero %1\n");
-  Start();
+  ASSERT_EQ(devavu_init(), 0);
   const struct {
     uint32_t comp, msg_no;
     std::string prefix;  // the text before the thread's insert

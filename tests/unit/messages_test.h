@@ -26,13 +26,6 @@ class MessagesTest : public LibraryTest {
     fakes::ResetMessages();
   }
 
-  static void Start() { ASSERT_EQ(devavu_init(), 0); }
-
-  static uint8_t Marker(const char* text) { return static_cast<uint8_t>(text[-1]); }
-  static void Release(char* text) {
-    if (text[-1] == 1) text[-1] = 0;
-  }
-
   static std::vector<std::pair<std::string, std::string>> Boxes() {
     libdevavu::platform::LockHolder hold(fakes::Lock());
     return fakes::Messages().boxes;
