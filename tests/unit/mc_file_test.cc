@@ -101,13 +101,8 @@ TEST(GencatSource, SetsFromEitherHalfMessagesPlusOneAndEscapes) {
   mc2cat::WriteGencatSource(file, 0, "x.mc", &out);
   EXPECT_EQ(out,
             "$ Generated from x.mc (English); edit the .mc file instead.\n"
-            "$set 1\n"
-            "1 zero\\n\n"
-            "$set 4096\n"
-            "8 low\\n\n"
-            "$set 53248\n"
-            "3  lead %1\\n\n"
-            "353 back\\\\slash\\ttab\\001z\\177\\n\n");
+            "$set 1\n1 zero\\n\n$set 4096\n8 low\\n\n"
+            "$set 53248\n3  lead %1\\n\n353 back\\\\slash\\ttab\\001z\\177\\n\n");
   mc2cat::WriteGencatSource(file, 1, "x.mc", &out);
   EXPECT_EQ(out.find("zero"), std::string::npos) << "no German text";
 }

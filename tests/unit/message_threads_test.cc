@@ -2,6 +2,7 @@
 // few and giving them back: every text stays its holder's, and a pool grows
 // no larger than the texts held at one time.
 #include <atomic>
+#include <iterator>
 #include <string>
 #include <vector>
 
