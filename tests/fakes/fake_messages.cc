@@ -12,20 +12,15 @@ namespace fakes {
 
 namespace {
 
-bool LibraryPresent(const char* lib_name) {
-  libdevavu::platform::LockHolder hold(Lock());
-  return Messages().missing_libraries.count(lib_name) == 0;
-}
-
-void ShowBox(std::string_view caption, std::string_view text) {
-  libdevavu::platform::LockHolder hold(Lock());
-  Messages().boxes.emplace_back(std::string(caption), std::string(text));
-}
-
 // Every test binary that links the fakes reads messages from them and shows
 // boxes into them, never to the terminal or to syslog.
 [[maybe_unused]] const bool installed = [] {
-  libdevavu::messages::MessagePlatform() = {&LibraryPresent, &ShowBox};
+  libdevavu::messages::MessagePlatform() = {
+      [](const char*) { return true; },
+      [](std::string_view caption, std::string_view text) {
+        libdevavu::platform::LockHolder hold(Lock());
+        Messages().boxes.emplace_back(caption, text);
+      }};
   return true;
 }();
 
@@ -61,11 +56,7 @@ extern "C" {
 uint32_t GetNLSMessage(char* text, uint16_t size, uint16_t msg_no, const char* library,
                        uint16_t* length) {
   libdevavu::platform::LockHolder hold(fakes::Lock());
-  auto& sources = fakes::Messages();
-  sources.nls_calls.push_back(msg_no);
-  if (sources.fail_nls != 0 && sources.nls_calls.size() >= sources.fail_nls_from) {
-    return sources.fail_nls;
-  }
+  if (fakes::Messages().fail_nls != 0) return fakes::Messages().fail_nls;
   const std::string* found = fakes::Find(library, 0xCFFF0000u + msg_no);
   if (found == nullptr) return ORV_MESSAGE_NOT_FOUND;
   const size_t n = found->size() < size ? found->size() : size;
@@ -76,9 +67,7 @@ uint32_t GetNLSMessage(char* text, uint16_t size, uint16_t msg_no, const char* l
 
 int32_t GetMsgText(const char* library, uint32_t id, uint32_t size, char* text) {
   libdevavu::platform::LockHolder hold(fakes::Lock());
-  auto& sources = fakes::Messages();
-  sources.msg_text_calls.push_back(id);
-  if (sources.msg_text_result) return *sources.msg_text_result;
+  if (fakes::Messages().msg_text_result) return *fakes::Messages().msg_text_result;
   const std::string* found = fakes::Find(library, id);
   if (found == nullptr) return TXT_NO_MESSAGE;
   const size_t n = found->size() < size - 1 ? found->size() : size - 1;

@@ -1,14 +1,13 @@
 // Fakes of the two message sources of the core, GetNLSMessage and
 // GetMsgText, over a table of raw texts; and of the operating system's side
-// of the catalogue (which message libraries exist, what the message box
-// showed). Guarded by fakes::Lock().
+// of the catalogue (every message library exists; the message box is
+// recorded). Guarded by fakes::Lock().
 #ifndef DEVAVU_TESTS_FAKES_FAKE_MESSAGES_H_
 #define DEVAVU_TESTS_FAKES_FAKE_MESSAGES_H_
 
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,17 +17,10 @@ namespace fakes {
 struct MessageSources {
   // Raw texts by message library and 32-bit identifier.
   std::map<std::pair<std::string, uint32_t>, std::string> texts;
-  std::set<std::string> missing_libraries;
 
-  // GetNLSMessage: every call's message number; a nonzero fail_nls is
-  // returned instead of reading, from call fail_nls_from (1-based) on.
-  std::vector<uint16_t> nls_calls;
+  // A nonzero fail_nls is what GetNLSMessage returns instead of reading; a
+  // msg_text_result that is set is what GetMsgText returns.
   uint32_t fail_nls = 0;
-  size_t fail_nls_from = 1;
-
-  // GetMsgText: every call's identifier; a msg_text_result that is set is
-  // returned instead of reading.
-  std::vector<uint32_t> msg_text_calls;
   std::optional<int32_t> msg_text_result;
 
   // What DisplayMsg showed: caption and text.

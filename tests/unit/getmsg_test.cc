@@ -1,5 +1,6 @@
 // getmsg and va_getmsg over the fakes of the message sources: the choice of
-// component, the substitutes, the fallback text and the marker byte.
+// component, the substitutes, the fallback text, the marker byte and the
+// pools of text buffers.
 #include <cstdlib>
 #include <string>
 
@@ -12,8 +13,6 @@ namespace {
 
 using GetmsgTest = MessagesTest;
 
-DvWord Str(const char* s) { return reinterpret_cast<DvWord>(s); }
-
 // An insert beyond the count is a cleared slot: the portable formatter
 // leaves it out, FormatMessageA shows a null string as "(null)".
 #if defined(_WIN32)
@@ -23,9 +22,10 @@ DvWord Str(const char* s) { return reinterpret_cast<DvWord>(s); }
 #endif
 
 // Component id and count count by their low 16 bits; at most nine inserts
-// reach the text; substitutes answer bad components and missing messages.
+// reach the text; substitutes answer bad components and missing messages;
+// the trace component is asked by the index in its range.
 TEST_F(GetmsgTest, TextOfARequest) {
-  Start();
+  ASSERT_EQ(devavu_init(), 0);
   fakes::AddProductMessage("qrxmsg.dll", 301, "[%1][%2][%3]\n");
   fakes::AddProductMessage("qrxmsg.dll", 302, "%1%2%3%4%5%6%7%8%9|%10|%11|%12|\n");
   fakes::AddProductMessage("qrxmsg.dll", 303, "plain %1 text\n");
@@ -43,6 +43,11 @@ TEST_F(GetmsgTest, TextOfARequest) {
       {1, 0xCFFF0160, 0, "Internal error: component 1 not loaded ."},
       {3, 0xCFFF0161 + 100, 0, "Message -805371451 is not in qrxmsg.dll."},
       {6, 0xCFFF0200, 0, "Message -805371392 is not in qrxmsg.dll."},
+      {0, 1, 2, "1(2)"},
+      {0, 210, 0, "last"},
+      {0, 2, 0, ""},
+      {0, 0, 0, "Message 0 is not in qrxtrc.dll."},
+      {0, 211, 0, "Message 211 is not in qrxtrc.dll."},
   };
   const char* inserts[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
   DvWord words[12];
@@ -50,16 +55,16 @@ TEST_F(GetmsgTest, TextOfARequest) {
   for (const auto& c : cases) {
     char* text = va_getmsg(c.comp, c.msg, c.count, words);
     EXPECT_STREQ(text, c.text);
-    EXPECT_EQ(Marker(text), 1) << "a pool buffer, substitutes too";
-    Release(text);
+    EXPECT_EQ(text[-1], 1) << c.text << ": a pool buffer, substitutes too";
+    text[-1] = 0;
   }
-  char* text = getmsg(3, 0xCFFF012D, 1, Str("one"));
-  EXPECT_STREQ(text, "[one][" NO_INSERT "][" NO_INSERT "]") << "inserts of an earlier request are gone";
-  Release(text);
+  char* text = getmsg(3, 0xCFFF012D, 1, reinterpret_cast<DvWord>("one"));
+  EXPECT_STREQ(text, "[one][" NO_INSERT "][" NO_INSERT "]") << "no inserts of an earlier request";
 }
 
-TEST_F(GetmsgTest, ReadFailureGivesTheFallbackAndFreesTheBuffer) {
-  Start();
+TEST_F(GetmsgTest, ReadFailureBeforeInitAndAfterTermGiveTheFallback) {
+  EXPECT_STREQ(getmsg(5, 0xCFFF0160, 0), kFallback);
+  ASSERT_EQ(devavu_init(), 0);
   for (int32_t result : {0, 2}) {
     {
       libdevavu::platform::LockHolder hold(fakes::Lock());
@@ -67,39 +72,26 @@ TEST_F(GetmsgTest, ReadFailureGivesTheFallbackAndFreesTheBuffer) {
     }
     char* text = getmsg(5, 0xCFFF0160, 0);
     EXPECT_STREQ(text, kFallback);
-    EXPECT_EQ(Marker(text), 2);
+    EXPECT_EQ(text[-1], 2);
   }
-  {
-    libdevavu::platform::LockHolder hold(fakes::Lock());
-    fakes::Messages().msg_text_result.reset();
-  }
-  char* text = getmsg(5, 0xCFFF0160, 0);
-  EXPECT_NE(std::string(text), kFallback);
   EXPECT_EQ(libdevavu::messages::Tables().msg_pool_head[5]->next, nullptr)
       << "the failed requests gave their buffer back";
-  Release(text);
-}
-
-TEST_F(GetmsgTest, BeforeInitAndAfterTermEveryRequestGetsTheFallback) {
-  EXPECT_STREQ(getmsg(5, 0xCFFF0160, 0), kFallback);
-  Start();
   devavu_term();
   char* text = getmsg(5, 0xCFFF0160, 0);
   text[-1] = 0;
   text[0] = 'X';
   text = getmsg(5, 0xCFFF0160, 0);
-  EXPECT_EQ(Marker(text), 2);
+  EXPECT_EQ(text[-1], 2);
   EXPECT_STREQ(text, kFallback) << "restored after a caller wrote over it";
 }
 
 TEST_F(GetmsgTest, PoolBuffersAreReusedOnceTheMarkerIsCleared) {
-  Start();
+  ASSERT_EQ(devavu_init(), 0);
   char* first = getmsg(5, 0xCFFF0160, 0);
   char* second = getmsg(5, 0xCFFF0160, 0);
   EXPECT_NE(first, second) << "a held text is not handed out again";
-  Release(first);
-  char* third = getmsg(5, 0xCFFF0160, 0);
-  EXPECT_EQ(third, first);
+  first[-1] = 0;
+  EXPECT_EQ(getmsg(5, 0xCFFF0160, 0), first);
   getmsg(5, 0xCFFF0160, 0);
   EXPECT_EQ(libdevavu::messages::Tables().msg_pool_tail[5]->next, nullptr);
   int nodes = 0;
@@ -108,14 +100,12 @@ TEST_F(GetmsgTest, PoolBuffersAreReusedOnceTheMarkerIsCleared) {
 }
 
 TEST_F(GetmsgTest, TextThatWouldPass254CharactersIsCutAndTerminated) {
-  Start();
+  ASSERT_EQ(devavu_init(), 0);
   fakes::AddProductMessage("qrxmsg.dll", 304, std::string(200, 'a') + "%1\n");
   const std::string insert(100, 'b');
-  char* text = getmsg(3, 0xCFFF0130, 1, Str(insert.c_str()));
+  char* text = getmsg(3, 0xCFFF0130, 1, reinterpret_cast<DvWord>(insert.c_str()));
   EXPECT_EQ(std::string(text), std::string(200, 'a') + std::string(54, 'b'));
-  EXPECT_EQ(text[254], '\0');
   EXPECT_EQ(text[255], '\0') << "the last byte of the area is never written";
-  Release(text);
 }
 
 TEST_F(GetmsgTest, OutOfMemoryDuringSetUpFailsTheStart) {

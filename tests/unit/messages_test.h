@@ -17,25 +17,13 @@ class MessagesTest : public LibraryTest {
     fakes::AddProductMessage("qrxmsg.dll", 998, "Message %1 is not in %2.\n");
     fakes::AddProductMessage("qrxmsg.dll", 352, "Trace library %2 not loaded (code %1).\n");
     fakes::AddProductMessage("qrxmsg.dll", 353, "Entry point %2 not found (code %1).\n");
-    fakes::AddProductMessage("qrxtrc.dll", 51, "%1(%2!d!)\n");
+    fakes::AddProductMessage("qrxtrc.dll", 51, "%1(%2)\n");
     fakes::AddProductMessage("qrxtrc.dll", 260, "last\n");
   }
 
   void TearDown() override {
     LibraryTest::TearDown();
     fakes::ResetMessages();
-  }
-
-  static void Start() { ASSERT_EQ(devavu_init(), 0); }
-
-  static uint8_t Marker(const char* text) { return static_cast<uint8_t>(text[-1]); }
-  static void Release(char* text) {
-    if (text[-1] == 1) text[-1] = 0;
-  }
-
-  static size_t NlsCalls() {
-    libdevavu::platform::LockHolder hold(fakes::Lock());
-    return fakes::Messages().nls_calls.size();
   }
 
   static std::vector<std::pair<std::string, std::string>> Boxes() {
