@@ -1,5 +1,10 @@
+// The flags of each component: QRXTRACE read, and the table of the
+// components attached.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "component_table.h"
 #include "trace_settings.h"
 
 namespace virarudi {
@@ -35,10 +40,37 @@ TEST(TraceSettingsTest, BadSettingIsReportedAndIgnoredWhole) {
       {"=5", "no name"},  {"APP", "APP"},         {",*=0x40", "empty"},
       {"*=0x40,", "empty"}};
   for (auto [bad, named] : cases) {
-    const TraceSettings settings = TraceSettings::Parse((std::string("ORVESVC=0x40,") + bad).c_str());
+    const std::string text = std::string("ORVESVC=0x40,") + bad;
+    const TraceSettings settings = TraceSettings::Parse(text.c_str());
     EXPECT_NE(settings.error().find(named), std::string::npos) << bad << ": " << settings.error();
     EXPECT_EQ(settings.FlagsFor("ORVESVC"), 0) << bad;
   }
+}
+
+TEST(ComponentTableTest, SlotsInOrderOfFirstAttachForGood) {
+  const TraceSettings settings = TraceSettings::Parse("ORVESVC=0x40,APP=0xC0");
+  ComponentTable table;
+  const auto first = table.Attach("ORVESVC", settings);
+  table.Detach("ORVESVC");
+  table.Detach("NEVER-ATTACHED");
+  const auto second = table.Attach("app", settings);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->error_id_base, 0x100000u);
+  EXPECT_EQ(first->attach_word, 1u);
+  EXPECT_EQ(*first->flags, 0x40);
+  EXPECT_EQ(second->error_id_base, 0x200000u) << "a detached name keeps its slot";
+  EXPECT_EQ(*second->flags, 0) << "names are case-sensitive";
+  *first->flags = 0x55;  // components may test their byte at any time
+  for (uint32_t i = 2; i < ComponentTable::kMaxComponents; ++i) {
+    ASSERT_TRUE(table.Attach("C" + std::to_string(i), settings)) << i;
+  }
+  EXPECT_FALSE(table.Attach("ONE-TOO-MANY", settings)) << "no base is left";
+  const auto again = table.Attach("ORVESVC", settings);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->flags, first->flags) << "the byte stays where it is while the table grows";
+  EXPECT_EQ(*again->flags, 0x55);
+  EXPECT_EQ(again->error_id_base, 0x100000u);
+  EXPECT_EQ(table.Attach("C4094", settings)->error_id_base, 0xFFF00000u);
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 #include <atomic>
-#include <cstring>
 #include <vector>
 
 #include "frame/library_state.h"
 #include "library_test.h"
 #include "platform/trace_file.h"
 #include "support/test_thread.h"
-#include "trace/own_log.h"
 
 namespace {
 
@@ -14,36 +12,38 @@ using libdevavu::frame::State;
 
 using AttachmentTest = LibraryTest;
 
-TEST_F(AttachmentTest, FirstAttachRegistersTheLibraryFirst) {
+// The first attachment registers the library's own anchor first; detaching
+// releases the names once and keeps the labels and the base.
+TEST_F(AttachmentTest, AttachAndDetach) {
   StartAndAttach();
   const auto attaches = Requests(LOGREQ_ATTACH);
   ASSERT_EQ(attaches.size(), 2u);
-  EXPECT_EQ(attaches[0].component, "ORVESVC");
-  EXPECT_EQ(attaches[1].component, "APP");
+  EXPECT_EQ(attaches[0].component + " " + attaches[1].component, "ORVESVC APP");
   {
     libdevavu::platform::LockHolder hold(fakes::Lock());
-    const auto& services = fakes::Services();
-    EXPECT_EQ(services.loaded_modules, (std::vector<std::string>{"VIRARUDI", "VIRARUDI"}));
-    EXPECT_EQ(services.resolved_entries.front(), "_LOGFACILITIESEP@8");
+    EXPECT_EQ(fakes::Services().loaded_modules, (std::vector<std::string>{"VIRARUDI", "VIRARUDI"}));
   }
+  EXPECT_STREQ(entry_.entry_name, "_LOGFACILITIESEP@8");
   EXPECT_EQ(anchor_.error_id_base, 0x00100000u);
   EXPECT_EQ(anchor_.attach_word, 7u);
-  EXPECT_NE(anchor_.trace_flags, &anchor_.local_flags);
   EXPECT_EQ(*anchor_.trace_flags, QX_TRACE_ON);
 
-  const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
-  EXPECT_STREQ(own.component_name, "ORVESVC");
-  EXPECT_STREQ(own.func_call_label, "FUNC CALL");
-  EXPECT_NE(own.log_entry, nullptr);
-
-  TraceAnchor second;
-  InitAnchor(second, "SECOND");
-  TraceEntry entry2{};
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry2), 0);
-  ASSERT_EQ(GetTraceErrLogAddressability("SECOND", &entry2, &second), 0);
-  EXPECT_EQ(Requests(LOGREQ_ATTACH).size(), 3u) << "the library attaches itself once";
-  UnGetTraceErrLogAddressability("SECOND", &entry2, &second);
-  DetachAndTerm();
+  const size_t before = fakes::LiveBlocks();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(UnGetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
+  }
+  EXPECT_EQ(fakes::LiveBlocks(), before - 2);
+  EXPECT_EQ(fakes::Services().bad_frees, 0);
+  EXPECT_EQ(entry_.module_name, nullptr);
+  EXPECT_EQ(entry_.entry_name, nullptr);
+  EXPECT_EQ(anchor_.log_entry, nullptr);
+  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
+  EXPECT_STREQ(anchor_.func_call_label, "FUNC CALL");
+  EXPECT_EQ(anchor_.error_id_base, 0x00100000u);
+  const auto detaches = Requests(LOGREQ_DETACH);
+  ASSERT_EQ(detaches.size(), 1u) << "a detached anchor sends no second detach";
+  EXPECT_EQ(detaches[0].component, "APP");
+  devavu_term();
 }
 
 // Components of several threads attaching at once, while another thread
@@ -89,94 +89,61 @@ TEST_F(AttachmentTest, SimultaneousFirstAttachmentsAttachTheLibraryOnce) {
       }
       EXPECT_EQ(own, 1);
     }
-    for (int i = 0; i < kThreads; ++i) UnGetTraceErrLogAddressability("APP", &entries[i], &anchors[i]);
+    for (int i = 0; i < kThreads; ++i) {
+      UnGetTraceErrLogAddressability("APP", &entries[i], &anchors[i]);
+    }
     devavu_term();
     EXPECT_EQ(fakes::LiveBlocks(), 0u);
   }
 }
 
-TEST_F(AttachmentTest, ReplyWithoutFlagsKeepsTracingOff) {
+// A reply without flags keeps tracing off; a refused registration passes the
+// trace library's answer on, and the anchor keeps its entry point.
+TEST_F(AttachmentTest, RepliesThatLeaveTracingOff) {
   fakes::Services().load_result = 0x00010000;  // high bits of a load result are no failure
   fakes::TraceLib().reply_flags = false;
   fakes::TraceLib().error_id_base = 0x00500000;
-  fakes::TraceLib().attach_word = 42;
   StartAndAttach();
   EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
   EXPECT_EQ(anchor_.error_id_base, 0x00500000u);
-  EXPECT_EQ(anchor_.attach_word, 42u);
-  const TraceAnchor& own = libdevavu::trace::Own().own_anchor;
-  EXPECT_EQ(own.trace_flags, &own.local_flags);
-  EXPECT_EQ(own.error_id_base, 0x00500000u);
-  DetachAndTerm();
-}
-
-TEST_F(AttachmentTest, RefusedRegistrationPassesTheAnswerOn) {
-  ASSERT_EQ(devavu_init(), 0);
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
-  TraceEntry own_entry{};
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&own_entry), 0);
-  TraceAnchor first;
-  InitAnchor(first, "FIRST");
-  ASSERT_EQ(GetTraceErrLogAddressability("FIRST", &own_entry, &first), 0);
 
   fakes::TraceLib().attach_answer = 33;
-  InitAnchor(anchor_, "APP");
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), 33);
-  EXPECT_NE(anchor_.log_entry, nullptr) << "the anchor keeps its entry point";
-  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
-  EXPECT_EQ(anchor_.error_id_base, 0u);
-  UnGetTraceErrLogAddressability("FIRST", &own_entry, &first);
+  TraceEntry entry{};
+  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry), 0);
+  TraceAnchor refused;
+  InitAnchor(refused, "REFUSED");
+  EXPECT_EQ(GetTraceErrLogAddressability("REFUSED", &entry, &refused), 33);
+  EXPECT_NE(refused.log_entry, nullptr);
+  EXPECT_EQ(refused.trace_flags, &refused.local_flags);
+  EXPECT_EQ(refused.error_id_base, 0u);
+  UnGetTraceErrLogAddressability("REFUSED", &entry, &refused);
   DetachAndTerm();
-}
-
-TEST_F(AttachmentTest, DetachReleasesTheNamesOnce) {
-  StartAndAttach();
-  EXPECT_STREQ(entry_.module_name, "VIRARUDI");
-  EXPECT_STREQ(entry_.entry_name, "_LOGFACILITIESEP@8");
-  EXPECT_EQ(fakes::Services().sizes, (std::vector<uint32_t>{9, 19, 9, 19}))
-      << "the library's own entry, then the component's";
-  const size_t before = fakes::LiveBlocks();
-  UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
-  EXPECT_EQ(fakes::LiveBlocks(), before - 2);
-  EXPECT_EQ(entry_.module_name, nullptr);
-  EXPECT_EQ(entry_.entry_name, nullptr);
-  EXPECT_EQ(anchor_.log_entry, nullptr);
-  EXPECT_EQ(anchor_.trace_flags, &anchor_.local_flags);
-  EXPECT_STREQ(anchor_.func_call_label, "FUNC CALL") << "labels stay";
-  EXPECT_EQ(anchor_.error_id_base, 0x00100000u) << "the base stays";
-  EXPECT_EQ(UnGetTraceErrLogAddressability("APP", &entry_, &anchor_), 0);
-  EXPECT_EQ(fakes::LiveBlocks(), before - 2);
-  EXPECT_EQ(fakes::Services().bad_frees, 0);
-  const auto detaches = Requests(LOGREQ_DETACH);
-  ASSERT_EQ(detaches.size(), 1u) << "a detached anchor sends no second detach";
-  EXPECT_EQ(detaches[0].component, "APP");
-  devavu_term();
 }
 
 TEST_F(AttachmentTest, TraceRequestsCarryTheCallersWordsWhileAttachedAndUsable) {
   StartAndAttach();
   const uint8_t data[3] = {1, 2, 3};
   QXLogTrace(&anchor_, anchor_.debug_info_label, "text", data, sizeof data);
-  ASSERT_EQ(Requests(LOGREQ_TRACE).size(), 1u);
-  const auto trace = Requests(LOGREQ_TRACE)[0];
-  EXPECT_EQ(trace.label + "|" + trace.component + "|" + trace.text, "DEBUG INFO |APP|text");
-  EXPECT_EQ(trace.data_pointer, data);
-  EXPECT_EQ(trace.length, 3u);
-  const char* const labels[] = {anchor_.send_label, anchor_.recv_label, anchor_.func_call_label,
-                                anchor_.func_ret_label, anchor_.thread_start_label,
-                                anchor_.prov_call_label, anchor_.prov_ret_label,
-                                anchor_.recv_dg_label, anchor_.send_dg_label,
-                                anchor_.error_label};
-  std::string all;
-  for (const char* label : labels) all += std::string(label) + "|";
-  EXPECT_EQ(all, "<==SEND=====|===RECV====>|FUNC CALL|FUNC RET|THRD START|PROV CALL   |"
-                 "PROV RET    |===RECV=DG=>|<==SEND=DG==|***ERROR***|");
   State().lib_unusable = 1;
   QXLogTrace(&anchor_, anchor_.func_call_label, "x", nullptr, 0);
   State().lib_unusable = 0;
   UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
   QXLogTrace(&anchor_, anchor_.func_call_label, "x", nullptr, 0);
-  EXPECT_EQ(Requests(LOGREQ_TRACE).size(), 1u) << "nothing sent when unusable or detached";
+  const auto traces = Requests(LOGREQ_TRACE);
+  ASSERT_EQ(traces.size(), 1u) << "nothing sent when unusable or detached";
+  EXPECT_EQ(traces[0].label + "|" + traces[0].component + "|" + traces[0].text,
+            "DEBUG INFO |APP|text");
+  EXPECT_EQ(traces[0].data_pointer, data);
+  EXPECT_EQ(traces[0].length, 3u);
+  std::string all;
+  for (const char* label : {anchor_.send_label, anchor_.recv_label, anchor_.func_call_label,
+                            anchor_.func_ret_label, anchor_.thread_start_label,
+                            anchor_.prov_call_label, anchor_.prov_ret_label,
+                            anchor_.recv_dg_label, anchor_.send_dg_label, anchor_.error_label}) {
+    all += std::string(label) + "|";
+  }
+  EXPECT_EQ(all, "<==SEND=====|===RECV====>|FUNC CALL|FUNC RET|THRD START|PROV CALL   |"
+                 "PROV RET    |===RECV=DG=>|<==SEND=DG==|***ERROR***|");
   devavu_term();
 }
 
@@ -200,14 +167,10 @@ TEST_F(AttachmentTest, EveryMemgetFailureIsCleanlyHandled) {
 
     EXPECT_EQ(fakes::LiveBlocks(), 0u);
     EXPECT_EQ(fakes::Services().bad_frees, 0);
-    if (nth <= 2) {
-      // The component's own entry fails; no name is stored.
+    if (nth <= 2) {  // the component's own entry fails, and no name is stored
       EXPECT_EQ(entry_rc, -10);
-      EXPECT_EQ(entry.module_name, nullptr);
       EXPECT_EQ(entry.entry_name, nullptr);
-    } else if (nth <= 4) {
-      // The library's own entry fails: its result comes back.
-      EXPECT_EQ(entry_rc, 0);
+    } else if (nth <= 4) {  // the library's own entry fails: its result comes back
       EXPECT_EQ(attach_rc, -10);
     } else {
       EXPECT_EQ(attach_rc, 0);

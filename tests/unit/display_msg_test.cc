@@ -1,7 +1,6 @@
 // DisplayMsg, and the messages that the trace attachment shows with it.
 #include <string>
 
-#include "frame/library_state.h"
 #include "messages/catalogue.h"
 #include "messages_test.h"
 #include "trace/own_log.h"
@@ -37,56 +36,44 @@ TEST_F(DisplayMsgTest, ShownLines) {
   EXPECT_EQ(Boxes().back().second, "QRX0012E GetNLSMessage(12, qrxmsg.dll) => 2");
 }
 
-TEST_F(DisplayMsgTest, MissingTraceLibraryShowsMessage352AndGivesTheTextBack) {
-  ASSERT_EQ(devavu_init(), 0);
-  {
-    libdevavu::platform::LockHolder hold(fakes::Lock());
-    fakes::Services().load_result = 126;
+// A trace library that does not load or lacks its entry point shows one box,
+// for the library's own attachment, and gives the message text back.
+TEST_F(DisplayMsgTest, AttachFailureShowsItsMessageOnce) {
+  const struct {
+    bool started;
+    uint32_t load_result, entry_result;
+    std::string shown;
+  } cases[] = {
+      {true, 126, 0, "Trace library VIRARUDI not loaded (code 126)."},
+      {true, 0, 0x20000 + 127, "Entry point _LOGFACILITIESEP@8 not found (code 127)."},
+      {false, 126, 0, kFallback},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    fakes::ResetAll();
+    const size_t boxes = Boxes().size();
+    if (c.started) {
+      ASSERT_EQ(devavu_init(), 0);
+    }
+    fakes::Services().load_result = c.load_result;
+    fakes::Services().entry_result = c.entry_result;
+    ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
+    InitAnchor(anchor_, "APP");
+    EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
+    EXPECT_EQ(GetTraceErrLogAddressability("OTHER", &entry_, &anchor_), -1);
+    EXPECT_EQ(fakes::Services().loaded_modules.size(), 1u) << "no second load attempt";
+    EXPECT_EQ(anchor_.log_entry, nullptr);
+    ASSERT_EQ(Boxes().size(), boxes + 1);
+    EXPECT_EQ(Boxes().back().second, c.shown);
+    EXPECT_STREQ(libdevavu::trace::Own().own_anchor.error_label, "***ERROR***")
+        << "the labels are filled whatever the attachment gave";
+    if (c.started) {
+      const auto* pool = libdevavu::messages::Tables().msg_pool_head[5];
+      ASSERT_NE(pool, nullptr);
+      EXPECT_EQ(pool->buffer[0], 0) << "the text went back to the pool";
+    }
+    UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
   }
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
-  InitAnchor(anchor_, "APP");
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  EXPECT_EQ(GetTraceErrLogAddressability("OTHER", &entry_, &anchor_), -1);
-  EXPECT_EQ(fakes::Services().loaded_modules.size(), 1u) << "no second load attempt";
-  EXPECT_EQ(anchor_.log_entry, nullptr);
-  const auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u) << "one box, for the library's own attachment";
-  EXPECT_EQ(boxes[0].second, "Trace library VIRARUDI not loaded (code 126).");
-  const auto* pool = libdevavu::messages::Tables().msg_pool_head[5];
-  ASSERT_NE(pool, nullptr);
-  EXPECT_EQ(pool->buffer[0], 0) << "the text went back to the pool";
-  UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
-}
-
-TEST_F(DisplayMsgTest, MissingEntryPointShowsMessage353WithTheCodeOfItsLow16Bits) {
-  ASSERT_EQ(devavu_init(), 0);
-  {
-    libdevavu::platform::LockHolder hold(fakes::Lock());
-    fakes::Services().entry_result = 0x20000 + 127;
-  }
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
-  InitAnchor(anchor_, "APP");
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].second, "Entry point _LOGFACILITIESEP@8 not found (code 127).");
-  EXPECT_EQ(libdevavu::trace::Own().own_attach_state.load(), libdevavu::trace::kOwnFailed);
-  EXPECT_STREQ(libdevavu::trace::Own().own_anchor.error_label, "***ERROR***")
-      << "the labels are filled whatever the attachment gave";
-  UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
-}
-
-TEST_F(DisplayMsgTest, AttachFailureAfterTermShowsTheFallbackText) {
-  {
-    libdevavu::platform::LockHolder hold(fakes::Lock());
-    fakes::Services().load_result = 126;
-  }
-  ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);
-  InitAnchor(anchor_, "APP");
-  EXPECT_EQ(GetTraceErrLogAddressability("APP", &entry_, &anchor_), -1);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].second, std::string(kFallback));
-  UnGetTraceErrLogAddressability("APP", &entry_, &anchor_);
 }
 
 }  // namespace

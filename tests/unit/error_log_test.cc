@@ -1,5 +1,5 @@
-#include <cstring>
-#include <memory>
+#include <string>
+#include <vector>
 
 #include "frame/library_state.h"
 #include "library_test.h"
@@ -19,65 +19,50 @@ class ErrorLogTest : public LibraryTest {
     LibraryTest::TearDown();
   }
 
-  int32_t LogSample(uint8_t flags = 0, uint16_t extra_count = 0, const DvWord* extras = nullptr) {
-    return QXLogErrMsg(&anchor_, anchor_.error_id_base + 0x21301, nullptr, flags, 2, 0x10002, 0,
-                       "MEMGET(40)", "QRX0002E", extra_count, extras);
+  int32_t LogSample(uint8_t flags = 0) {
+    return QXLogErrMsg(&anchor_, 0x00121301, nullptr, flags, 2, 0x10002, 0, "MEMGET(40)",
+                       "QRX0002E", 0, nullptr);
   }
 };
 
-TEST_F(ErrorLogTest, RequestHoldsEveryArgument) {
-  int object = 0;
-  const DvWord extras[2] = {0xAAAA, 0xBBBB};
+TEST_F(ErrorLogTest, RequestAndTraceCopyHoldEveryArgument) {
+  const auto* object = reinterpret_cast<const void*>(uintptr_t{0xABCDEF});
+  const DvWord extras[3] = {0xAAAA, 0xBBBB, 0xCCCC};
   const uint8_t data[4] = {0xDE, 0xAD, 0xBE, 0xEF};
-  ASSERT_EQ(QXLogErrMsg(&anchor_, 0x00121201, &object, 0, 3, 0x10003, sizeof data, data,
-                        "QRX0003E", 2, extras),
+  ASSERT_EQ(QXLogErrMsg(&anchor_, 0x00121201, object, 0, 0xFFFFFFFF, 0x10003, sizeof data, data,
+                        "QRX0003E", 3, extras),
             0);
-  const auto errors = Requests(LOGREQ_ERROR);
-  ASSERT_EQ(errors.size(), 1u);
-  const LogErrorRequest& err = errors[0].error;
-  EXPECT_EQ(errors[0].component, "APP");
-  EXPECT_EQ(err.error_id, 0x00121201u);
-  EXPECT_EQ(err.object, reinterpret_cast<DvWord>(&object));
-  EXPECT_EQ(err.log_option, 0u);
-  EXPECT_EQ(err.msg_no, 3u);
-  EXPECT_EQ(err.code, 0x10003u);
-  EXPECT_EQ(err.data_length, 4u);
+  const auto error = Requests(LOGREQ_ERROR).at(0);
+  const LogErrorRequest& err = error.error;
+  EXPECT_EQ(error.component + " " + error.msg_id, "APP QRX0003E");
+  EXPECT_EQ((std::vector<DvWord>{err.error_id, err.object, err.msg_no, err.code, err.data_length,
+                                 err.extra[0], err.extra[1]}),
+            (std::vector<DvWord>{0x121201, 0xABCDEF, 0xFFFFFFFF, 0x10003, 4, 0xAAAA, 0xBBBB}));
   EXPECT_EQ(err.data, data);
-  EXPECT_EQ(errors[0].msg_id, "QRX0003E");
-  EXPECT_EQ(err.extra[0], 0xAAAAu);
-  EXPECT_EQ(err.extra[1], 0xBBBBu);
+  const auto copy = Requests(LOGREQ_TRACE).at(0);
+  EXPECT_EQ(copy.label + "|" + copy.text, "***ERROR***|00ABCDEF 00121201 FFFFFFFF 00010003");
+  EXPECT_EQ(copy.data_pointer, data);
+  EXPECT_EQ(copy.length, 4u);
+
+  ASSERT_EQ(LogSample(), 0);
+  EXPECT_EQ(Requests(LOGREQ_TRACE).back().text, "00000000 00121301 00000002 00010002");
+  const auto text_copy = Requests(LOGREQ_TRACE).back().data;
+  EXPECT_EQ(std::string(text_copy.begin(), text_copy.end()), "MEMGET(40)")
+      << "a zero length with data traces the text";
+  EXPECT_EQ(Requests(LOGREQ_ERROR).back().error.data_length, 0u);
 }
 
 TEST_F(ErrorLogTest, LogOptionNeedsFlagBitZeroAndAnInit2Mode) {
-  struct Case {
+  const struct {
     uint8_t flags;
-    uint16_t mode;
-    uint16_t option;
-  } cases[] = {{1, 0, 0}, {1, 1, 2}, {0, 1, 0}, {0, 0, 0}, {0xFE, 1, 0}, {3, 7, 2}};
-  for (const Case& c : cases) {
+    uint16_t mode, option;
+  } cases[] = {{1, 0, 0}, {1, 1, 2}, {0, 1, 0}, {0xFE, 1, 0}, {3, 7, 2}};
+  for (const auto& c : cases) {
     State().init2_mode = c.mode;
     LogSample(c.flags);
     EXPECT_EQ(Requests(LOGREQ_ERROR).back().error.log_option, c.option)
         << "flags " << int(c.flags) << " mode " << c.mode;
   }
-}
-
-TEST_F(ErrorLogTest, TraceCopyFormatsTheFourNumbers) {
-  ASSERT_EQ(LogSample(), 0);
-  const auto copy = Requests(LOGREQ_TRACE).back();
-  EXPECT_EQ(copy.label, "***ERROR***");
-  EXPECT_EQ(copy.text, "00000000 00121301 00000002 00010002");
-  EXPECT_EQ(std::string(copy.data.begin(), copy.data.end()), "MEMGET(40)")
-      << "a zero length with data traces the text";
-  EXPECT_EQ(Requests(LOGREQ_ERROR).back().error.data_length, 0u)
-      << "while the error request keeps length 0";
-
-  const auto* object = reinterpret_cast<const void*>(static_cast<uintptr_t>(0xABCDEF));
-  QXLogErrMsg(&anchor_, 1, object, 0, 0xFFFFFFFF, 0, 0, nullptr, "QRX0001E", 0, nullptr);
-  const auto second = Requests(LOGREQ_TRACE).back();
-  EXPECT_EQ(second.text, "00ABCDEF 00000001 FFFFFFFF 00000000");
-  EXPECT_EQ(second.data_pointer, nullptr);
-  EXPECT_EQ(second.length, 0u);
 }
 
 // Which requests go out: the error unless suppressed, its trace copy when

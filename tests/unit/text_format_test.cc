@@ -1,14 +1,16 @@
+// Hex dump lines and addresses, and QXFormatData's dump of an area.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "devavu.h"
 #include "trace/text_format.h"
 
 namespace {
 
-using libdevavu::trace::FormatAddress;
-using libdevavu::trace::FormatHexLine;
 using libdevavu::trace::kHexLineMax;
 
 TEST(HexLine, ColumnsAndPrintableRange) {
@@ -26,9 +28,9 @@ TEST(HexLine, ColumnsAndPrintableRange) {
   };
   for (const auto& c : cases) {
     char out[kHexLineMax];
-    EXPECT_EQ(std::string(out, FormatHexLine(c.bytes.data(), c.bytes.size(), out)), c.line);
+    const size_t size = libdevavu::trace::FormatHexLine(c.bytes.data(), c.bytes.size(), out);
+    EXPECT_EQ(std::string(out, size), c.line);
   }
-  EXPECT_EQ(kHexLineMax, 65u);
 }
 
 TEST(Address, UpperCaseAtLeastEightDigitsNoPrefix) {
@@ -38,11 +40,37 @@ TEST(Address, UpperCaseAtLeastEightDigitsNoPrefix) {
   } cases[] = {{0, "00000000"}, {0xabc, "00000ABC"}, {0xFFFFFFFF, "FFFFFFFF"},
                {sizeof(void*) == 8 ? uintptr_t(0x7F12345678) : 0x7F123456,
                 sizeof(void*) == 8 ? "7F12345678" : "7F123456"}};
-  for (const auto& c : cases) {
-    char out[libdevavu::trace::kAddressTextMax];
-    FormatAddress(reinterpret_cast<void*>(c.value), out);
-    EXPECT_STREQ(out, c.text);
-  }
+  for (const auto& c : cases) EXPECT_STREQ(libdevavu::trace::Address(c.value).text, c.text);
+}
+
+// What QXFormatData wrote to standard output: read from the file below
+// stdio, so that only what it flushed is there.
+std::string Dump(const void* data, uint16_t length) {
+  std::fflush(stdout);
+  std::FILE* file = std::tmpfile();
+  const int saved = dup(STDOUT_FILENO);
+  dup2(fileno(file), STDOUT_FILENO);
+  QXFormatData(data, length);
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
+  std::string text;
+  std::rewind(file);
+  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+  std::fclose(file);
+  return text;
+}
+
+TEST(HexDump, OneLinePerSixteenBytes) {
+  const std::vector<uint8_t> bytes(65535, 'A');
+  EXPECT_EQ(Dump(nullptr, 100), "");
+  EXPECT_EQ(Dump(bytes.data(), 0), "                                            <  >\n");
+  EXPECT_EQ(Dump(bytes.data(), 17),
+            "    41414141 41414141 41414141 41414141     < AAAAAAAAAAAAAAAA >\n"
+            "    41                                      < A >\n");
+  const std::string longest = Dump(bytes.data(), 65535);
+  EXPECT_EQ(longest.size(), 4095u * 65 + 64);
+  EXPECT_EQ(longest.substr(longest.size() - 64),
+            "    41414141 41414141 41414141 414141       < AAAAAAAAAAAAAAA >\n");
 }
 
 }  // namespace
