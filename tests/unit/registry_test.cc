@@ -60,6 +60,7 @@ class RegistryTest : public ConfigTest {
 constexpr char kFile[] =
     "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Key]\n"
     "\"second-longest\"=\"12345678\"\n@=\"d\"\n\"n\"=dword:00000001\n";
+constexpr char kOneValue[] = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Key]\n\"v\"=\"1\"\n";
 
 TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
   Write(kFile);
@@ -76,9 +77,7 @@ TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
       }
     });
   }
-  for (int i = 0; i < 50; ++i) {
-    Write(i % 2 == 0 ? "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Key]\n\"v\"=\"1\"\n" : kFile);
-  }
+  for (int i = 0; i < 50; ++i) Write(i % 2 == 0 ? kOneValue : kFile);
   done = true;
   for (auto& reader : readers) reader.join();
 
@@ -132,6 +131,7 @@ TEST_F(RegistryTest, TheActiveConfigurationIsDeliveredWithoutTheTraceLibrary) {
   SetValue("QRXRUN", "TRUE");
   WriteLabWith("");
   ASSERT_EQ(ProcessCFNFileEntries(&entries_), 0);
+  EXPECT_EQ(RequestCount(), 0u) << "no attach and no detach on the registry path";
   EXPECT_STREQ(entries_.trace_entry_name, "_LOGFACILITIESEP@8");
   // REG_EXPAND_SZ as stored, not expanded; a number's bytes, then a
   // terminator; a section without values and one that does not exist.
