@@ -4,8 +4,8 @@
 #define DEVAVU_TESTS_UNIT_CONFIG_TEST_H_
 
 #include <string>
-#include <vector>
 
+#include "config/sections.h"
 #include "library_test.h"
 #include "orvesvc.h"
 
@@ -13,44 +13,43 @@ class ConfigTest : public LibraryTest {
  protected:
   void TearDown() override {
     Release();
-    ExpectNothingLeftOver();
     LibraryTest::TearDown();
   }
 
   static void SetValue(const std::string& name, const std::string& value) {
-    libdevavu::platform::LockHolder hold(fakes::Lock());
     fakes::Services().config_values[name] = value;
   }
 
-  // "name=value" of each node, in list order.
-  static std::vector<std::string> Entries(const CFNEntry* head) {
-    std::vector<std::string> out;
-    for (; head != nullptr; head = head->next) out.push_back(std::string(head->name) + "=" + head->value);
+  // "name=value," of each entry in list order, and "|" after each section.
+  std::string Entries() const {
+    std::string out;
+    for (const auto& section : libdevavu::config::kSections) {
+      for (const CFNEntry* e = entries_.*section.list; e != nullptr; e = e->next) {
+        out += std::string(e->name) + "=" + e->value + ",";
+      }
+      out += "|";
+    }
     return out;
   }
 
+  // Frees what the record holds, as a component does; no block may be left.
   void Release() {
     if (entries_.trace_module_name != nullptr) MEMFREE(0, entries_.trace_module_name);
     if (entries_.trace_entry_name != nullptr) MEMFREE(0, entries_.trace_entry_name);
-    for (CFNEntry* head : {entries_.cmmuser, entries_.provider, entries_.cmmusergw, entries_.services}) {
-      for (CFNEntry* next; head != nullptr; head = next) {
-        next = head->next;
-        MEMFREE(0, head->name);
-        MEMFREE(0, head->value);
-        MEMFREE(0, head);
+    for (const auto& section : libdevavu::config::kSections) {
+      for (CFNEntry *node = entries_.*section.list, *next; node != nullptr; node = next) {
+        next = node->next;
+        MEMFREE(0, node->name);
+        MEMFREE(0, node->value);
+        MEMFREE(0, node);
       }
     }
     entries_ = CFNFileEntries{};
-  }
-
-  static void ExpectNothingLeftOver() {
-    libdevavu::platform::LockHolder hold(fakes::Lock());
     EXPECT_TRUE(fakes::Services().live.empty());
     EXPECT_EQ(fakes::Services().bad_frees, 0);
   }
 
-  // Every MEMGET failing in turn gives -10 and leaves no block behind once
-  // the caller has released what it was given.
+  // Every MEMGET failing in turn gives -10.
   void ExpectEveryMemgetFailureHandled() {
     for (uint64_t n = 0, blocks = 1; n <= blocks; ++n) {
       fakes::Services().fail_at = n;
@@ -58,7 +57,6 @@ class ConfigTest : public LibraryTest {
       EXPECT_EQ(ProcessCFNFileEntries(&entries_), n == 0 ? 0 : DV_UNUSABLE) << n;
       if (n == 0) blocks = fakes::Services().memget_calls;
       Release();
-      ExpectNothingLeftOver();
     }
   }
 
