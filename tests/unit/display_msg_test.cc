@@ -18,7 +18,6 @@ TEST_F(DisplayMsgTest, ShownLines) {
     char severity;
     std::string shown;
   } cases[] = {
-      {"QRX0999E", 0, 0, 'E', "QRX0999E"},
       {"The text %1 stays.", 0, 0x10000 + 352, 'W', "The text %1 stays."},
       {"ignored", 12, 999, 'E', "QRX0012E Timer thread not started."},
       {"given", 0x10000, 0, 'E', "given"},
