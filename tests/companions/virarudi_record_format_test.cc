@@ -50,9 +50,6 @@ TEST(ErrorRecordTest, Lines) {
   EXPECT_EQ(FormatErrorRecord(kStamp, request),
             kHeader + line + "    6469736B                                < disk >\n")
       << "length 0: the terminated text";
-  request.component_name = nullptr;
-  request.msg_id = nullptr;
-  EXPECT_EQ(FormatErrorRecord(kStamp, request).substr(kHeader.size(), 18), "-        ERROR - m");
 }
 
 }  // namespace

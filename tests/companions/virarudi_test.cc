@@ -250,19 +250,19 @@ void FourWritersWithRotationAndExit(const std::string& path) {
   for (int status = 0; wait(&status) > 0;) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fault = "a writer failed; ";
   }
-  std::vector<int> next(kWriters, -1);
+  std::string text;
   for (const std::string& name : {path + ".1", path}) {
-    const std::string text = TextOf(name);
-    if (std::filesystem::file_size(name) > 64 * 1024 || text.find('\0') != std::string::npos) {
-      fault += name + " is longer than its limit or has a hole; ";
+    if (std::filesystem::file_size(name) > 64 * 1024) fault += name + " is over its limit; ";
+    text += TextOf(name);
+  }
+  if (text.find('\0') != std::string::npos) fault += "a file has a hole; ";
+  std::vector<int> next(kWriters, -1);
+  for (const Numbered& r : NumberedRecords(Lines(text), &fault)) {
+    if (!fault.empty()) break;
+    if (r.writer >= kWriters || (next[r.writer] >= 0 && r.sequence != next[r.writer])) {
+      fault = "a record lost or out of order before " + RecordText(r.writer, r.sequence);
     }
-    for (const Numbered& r : NumberedRecords(Lines(text), &fault)) {
-      if (!fault.empty()) break;
-      if (r.writer >= kWriters || (next[r.writer] >= 0 && r.sequence != next[r.writer])) {
-        fault = "a record lost or out of order before " + RecordText(r.writer, r.sequence);
-      }
-      if (r.writer < kWriters) next[r.writer] = r.sequence + 1;
-    }
+    if (r.writer < kWriters) next[r.writer] = r.sequence + 1;
   }
   // A writer that ended early may have all its records in the files dropped.
   for (int t = 0; t < kWriters && fault.empty(); ++t) {
