@@ -50,7 +50,9 @@ TEST_F(DisplayMsgTest, AttachFailureShowsItsMessageOnce) {
     SCOPED_TRACE(c.shown);
     fakes::ResetAll();
     const size_t boxes = Boxes().size();
-    if (c.started) ASSERT_EQ(devavu_init(), 0);
+    if (c.started) {
+      ASSERT_EQ(devavu_init(), 0);
+    }
     fakes::Services().load_result = c.load_result;
     fakes::Services().entry_result = c.entry_result;
     ASSERT_EQ(ProcessCFNFileTraceEntry(&entry_), 0);

@@ -82,7 +82,9 @@ TEST_F(ErrorLogTest, ErrorAndTraceCopyGoOutIndependently) {
     EXPECT_EQ(LogSample(c.log), c.rc);
     EXPECT_EQ(Requests(LOGREQ_TRACE).size(), c.traces);
     ASSERT_EQ(Requests(LOGREQ_ERROR).size(), c.errors);
-    if (c.errors == 1) EXPECT_EQ(Requests(LOGREQ_ERROR).back().error.log_option, c.option);
+    if (c.errors == 1) {
+      EXPECT_EQ(Requests(LOGREQ_ERROR).back().error.log_option, c.option);
+    }
   }
   State().lib_unusable = 0;
   anchor_.trace_flags = &anchor_.local_flags;
