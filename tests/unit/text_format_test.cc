@@ -63,6 +63,9 @@ TEST(HexDump, OneLinePerSixteenBytes) {
   const std::vector<uint8_t> bytes(65535, 'A');
   EXPECT_EQ(Dump(nullptr, 100), "");
   EXPECT_EQ(Dump(bytes.data(), 0), "                                            <  >\n");
+  EXPECT_EQ(Dump(bytes.data(), 17),
+            "    41414141 41414141 41414141 41414141     < AAAAAAAAAAAAAAAA >\n"
+            "    41                                      < A >\n");
   const std::string longest = Dump(bytes.data(), 65535);
   EXPECT_EQ(longest.size(), 4095u * 65 + 64);
   EXPECT_EQ(longest.substr(longest.size() - 64),
