@@ -26,12 +26,6 @@ TEST_F(DisplayMsgTest, ShownLines) {
     EXPECT_EQ(DisplayMsg(c.text, c.msg_no, c.id_no, c.severity), 0);
     EXPECT_EQ(Boxes().back(), std::make_pair(std::string("Quorix"), c.shown));
   }
-  {
-    libdevavu::platform::LockHolder hold(fakes::Lock());
-    fakes::Messages().fail_nls = 2;
-  }
-  DisplayMsg("ignored", 12, 0, 'E');
-  EXPECT_EQ(Boxes().back().second, "QRX0012E GetNLSMessage(12, qrxmsg.dll) => 2");
 }
 
 // A trace library that does not load or lacks its entry point shows one box,
