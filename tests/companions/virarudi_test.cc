@@ -162,8 +162,8 @@ std::vector<Numbered> NumberedRecords(const std::vector<std::string>& lines, std
 }
 
 TEST(LogFacilitiesTest, RecordsOfConcurrentThreadsStayWhole) {
-  constexpr int kThreads = 4;
-  constexpr int kRecords = 300;
+  constexpr int kThreads = 8;
+  constexpr int kRecords = 500;
   const size_t start = TraceText().size();
   std::vector<TestThread> threads;
   for (int t = 0; t < kThreads; ++t) {
@@ -237,7 +237,7 @@ void FourWritersWithRotationAndExit(const std::string& path) {
   SetEnvironmentValue("QRXTRACEFILE", path.c_str());
   SetEnvironmentValue("QRXTRACEMAX", "64K");
   constexpr int kWriters = 4;
-  constexpr int kRecords = 1500;
+  constexpr int kRecords = 3000;
   for (int t = 0; t < kWriters; ++t) {
     if (fork() == 0) {
       for (int s = 0; s < kRecords; ++s) {
