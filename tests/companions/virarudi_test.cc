@@ -8,6 +8,8 @@
 #include <unistd.h>
 #endif
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "platform/trace_control.h"
 #include "platform/trace_file.h"
 #include "support/test_thread.h"
 #include "trace/text_format.h"
