@@ -24,15 +24,12 @@ TEST(Utf16Le, PairsSurrogatesAndSubstitutesWhatItCannotRepresent) {
   }
 }
 
+// Two Sets release one wait; a Set wakes a thread that waits already.
 TEST(AutoResetEvent, ReleasesOneWaitThenResetsAndWakesAnotherThread) {
   AutoResetEvent event;
-  ASSERT_TRUE(event.ok());
   event.Set();
   event.Set();
   EXPECT_EQ(event.Wait(0), AutoResetEvent::WaitResult::kSignalled);
-  EXPECT_EQ(event.Wait(0), AutoResetEvent::WaitResult::kTimedOut);
-  event.Set();
-  event.Reset();
   EXPECT_EQ(event.Wait(0), AutoResetEvent::WaitResult::kTimedOut);
   std::atomic<bool> woke{false};
   TestThread waiter([&] {
@@ -41,23 +38,6 @@ TEST(AutoResetEvent, ReleasesOneWaitThenResetsAndWakesAnotherThread) {
   event.Set();
   waiter.join();
   EXPECT_TRUE(woke.load());
-}
-
-TEST(RecursiveLock, OwnerReentersOthersWait) {
-  libdevavu::platform::RecursiveLock lock;
-  std::atomic<int> counter{0};
-  lock.Enter();
-  lock.Enter();
-  TestThread other([&] {
-    libdevavu::platform::LockHolder hold(lock);
-    counter.fetch_add(1);
-  });
-  lock.Leave();
-  SleepMs(20);
-  EXPECT_EQ(counter.load(), 0) << "still held once";
-  lock.Leave();
-  other.join();
-  EXPECT_EQ(counter.load(), 1);
 }
 
 }  // namespace
