@@ -82,8 +82,8 @@ TEST_F(TimerThreadTest, TermFromACallbackDoesNotWaitForItself) {
 // Threads add and remove timers while callbacks run. Every timer ends either
 // with its final call or with a removal, and every block goes back.
 TEST_F(TimerThreadTest, ManyThreadsAddAndRemoveWhileCallbacksRun) {
-  constexpr uint32_t kThreads = 4;
-  constexpr uint32_t kPerThread = 500;
+  constexpr uint32_t kThreads = 8;
+  constexpr uint32_t kPerThread = 1000;
   std::vector<std::atomic<int>> removed(kThreads * kPerThread);
   std::vector<TestThread> threads;
   for (uint32_t t = 0; t < kThreads; ++t) {
