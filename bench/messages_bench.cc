@@ -9,8 +9,13 @@
 #include <string>
 
 #include "devavu.h"
+#include "formats/catalogue_numbers.h"
 
 namespace {
+
+// The baselines' texts: message 51 of qrxtrc and message 352 of qrxmsg.
+constexpr uint32_t kTraceText = 0xCFFF0033;
+constexpr uint32_t kTwoInsertsText = 0xCFFF0160;
 
 void StartLibrary() {
   static const bool started = [] {
@@ -42,7 +47,7 @@ BENCHMARK(BM_GetmsgTraceComponent);
 void BM_GetmsgTwoInserts(benchmark::State& state) {
   StartLibrary();
   for (auto _ : state) {
-    char* text = getmsg(5, 0xCFFF0160, 2, reinterpret_cast<DvWord>("126"),
+    char* text = getmsg(5, kTwoInsertsText, 2, reinterpret_cast<DvWord>("126"),
                         reinterpret_cast<DvWord>("VIRARUDI"));
     benchmark::DoNotOptimize(text);
     Release(text);
@@ -56,6 +61,15 @@ nl_catd OpenCatalogue(const char* name) {
   const nl_catd catalogue = catopen(path.c_str(), 0);
   if (catalogue == reinterpret_cast<nl_catd>(-1)) std::abort();
   return catalogue;
+}
+
+// The raw text of a message identifier, where the library's catalogue
+// reader finds it; a missing one would leave the baseline formatting nothing.
+const char* CatalogueText(nl_catd catalogue, uint32_t id) {
+  const libdevavu::formats::CatalogueNumbers at = libdevavu::formats::CatalogueNumbersOf(id);
+  const char* text = catgets(catalogue, at.set, at.message, "");
+  if (*text == '\0') std::abort();
+  return text;
 }
 
 // The same text as a printf format: %n -> %n$s, %n!fmt! -> %n$fmt, without
@@ -82,11 +96,11 @@ std::string PrintfForm(const char* raw) {
 
 void BM_CatgetsSnprintfTraceText(benchmark::State& state) {
   const nl_catd catalogue = OpenCatalogue("qrxtrc");
-  const std::string format = PrintfForm(catgets(catalogue, 0xCFFF, 51, ""));
+  const std::string format = PrintfForm(CatalogueText(catalogue, kTraceText));
   int object = 0;
   char text[256];
   for (auto _ : state) {
-    benchmark::DoNotOptimize(catgets(catalogue, 0xCFFF, 51, ""));
+    benchmark::DoNotOptimize(CatalogueText(catalogue, kTraceText));
     std::snprintf(text, sizeof text, format.c_str(), "QXTIMER", static_cast<void*>(&object));
     benchmark::DoNotOptimize(text);
   }
@@ -96,10 +110,10 @@ BENCHMARK(BM_CatgetsSnprintfTraceText);
 
 void BM_CatgetsSnprintfTwoInserts(benchmark::State& state) {
   const nl_catd catalogue = OpenCatalogue("qrxmsg");
-  const std::string format = PrintfForm(catgets(catalogue, 0xCFFF, 352, ""));
+  const std::string format = PrintfForm(CatalogueText(catalogue, kTwoInsertsText));
   char text[256];
   for (auto _ : state) {
-    benchmark::DoNotOptimize(catgets(catalogue, 0xCFFF, 352, ""));
+    benchmark::DoNotOptimize(CatalogueText(catalogue, kTwoInsertsText));
     std::snprintf(text, sizeof text, format.c_str(), "126", "VIRARUDI");
     benchmark::DoNotOptimize(text);
   }

@@ -16,12 +16,17 @@ constexpr size_t kLargestText = 64 * 1024;
 }  // namespace
 
 FlagControl::FlagControl(ComponentTable& table, const char* folder)
-    : table_(table), fork_generation_(platform::ForkGeneration()) {
-  const std::string where = platform::ControlFolder(folder);
+    : table_(table), folder_(folder != nullptr ? folder : ""),
+      fork_generation_(platform::ForkGeneration()) {
+  Start();
+}
+
+void FlagControl::Start() {
+  const std::string where = platform::ControlFolder(folder_.c_str());
   std::string error;
   if (platform::PrepareControlFolder(where, &error)) path_ = platform::CreateControlFile(where, &error);
   if (path_.empty() || !wake_.ok() || !thread_.Start(&FlagControl::Run, this)) {
-    if (folder != nullptr && *folder != '\0') {
+    if (!folder_.empty()) {
       platform::WriteStandardError("virarudi: trace flags cannot be changed while running (" +
                                    error + ")\n");
     }
@@ -30,9 +35,25 @@ FlagControl::FlagControl(ComponentTable& table, const char* folder)
   }
 }
 
+void FlagControl::FollowFork() {
+  if (fork_generation_.load(std::memory_order_relaxed) == platform::ForkGeneration()) return;
+  platform::LockHolder hold(fork_lock_);
+  if (fork_generation_.load(std::memory_order_relaxed) == platform::ForkGeneration()) return;
+  // The parent's thread does not exist here, and its file is the parent's.
+  thread_.ForgetAfterFork();
+  wake_.RenewAfterFork();
+  path_.clear();
+  Start();
+  fork_generation_.store(platform::ForkGeneration(), std::memory_order_relaxed);
+}
+
 FlagControl::~FlagControl() {
-  // A child of fork has neither the thread nor the file of its own.
-  if (fork_generation_ != platform::ForkGeneration()) thread_.ForgetAfterFork();
+  // A child of fork that made no request has neither the thread nor the
+  // file of its own.
+  if (fork_generation_.load(std::memory_order_relaxed) != platform::ForkGeneration()) {
+    thread_.ForgetAfterFork();
+    wake_.RenewAfterFork();
+  }
   if (!thread_.started()) return;
   stop_.store(true);
   wake_.Set();

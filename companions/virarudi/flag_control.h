@@ -25,12 +25,19 @@ class FlagControl {
   // True once the control file has asked for any flags.
   bool changed() const { return changed_.load(std::memory_order_relaxed); }
 
+  // Called at every request: in the child of a fork, the first one gives
+  // the child a control file and a thread of its own.
+  void FollowFork();
+
  private:
+  void Start();
   static void Run(void* self);
   void Poll();
 
   ComponentTable& table_;
-  const uint32_t fork_generation_;
+  const std::string folder_;
+  std::atomic<uint32_t> fork_generation_;
+  libdevavu::platform::RecursiveLock fork_lock_;
   std::string path_;
   std::string applied_;
   std::atomic<bool> stop_{false};

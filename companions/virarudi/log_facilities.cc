@@ -85,6 +85,7 @@ int32_t Detach(const LogAttachRequest& request) {
 }
 
 int32_t Handle(uint32_t type, LogRequest& request) {
+  Control().FollowFork();
   switch (type) {
     case LOGREQ_ATTACH:
       return Attach(request.attach);

@@ -136,6 +136,7 @@ bool MappedTraceFile::SetUpAsFirstUser(std::string* error) {
 MappedTraceFile::~MappedTraceFile() {
   if (prepare_fork_generation_ != platform::ForkGeneration()) {
     prepare_thread_.ForgetAfterFork();
+    prepare_wake_.RenewAfterFork();
   } else if (prepare_thread_.started()) {
     prepare_stop_.store(true);
     prepare_wake_.Set();

@@ -22,11 +22,18 @@ class Sink {
       truncated_ = true;
     }
   }
+  // Whole runs at once: message texts are mostly literal text.
   void Put(std::string_view s) {
-    for (char c : s) Put(c);
+    const size_t n = std::min(s.size(), room());
+    if (n != 0) std::memcpy(out_ + length_, s.data(), n);
+    length_ += n;
+    if (n < s.size()) truncated_ = true;
   }
   void Pad(char c, size_t count) {
-    for (size_t i = 0; i < count && !truncated_; ++i) Put(c);
+    const size_t n = std::min(count, room());
+    if (n != 0) std::memset(out_ + length_, c, n);
+    length_ += n;
+    if (n < count) truncated_ = true;
   }
   size_t room() const { return capacity_ - length_; }
   size_t length() const { return length_; }
@@ -182,6 +189,13 @@ Form ReadReference(std::string_view text, size_t& at, char first, Inserts& inser
   return form;
 }
 
+// Where the literal text from `from` on ends: at the next % or, in a text
+// that has one, CR, which need a look of their own; or at the end.
+size_t LiteralEnd(std::string_view text, size_t from, bool has_cr) {
+  const size_t percent = std::min(text.find('%', from), text.size());
+  return has_cr ? std::min(text.substr(0, percent).find('\r', from), percent) : percent;
+}
+
 void PutField(Sink& sink, const Form& form, std::string_view prefix, size_t zeros,
               std::string_view body) {
   const size_t used = prefix.size() + zeros + body.size();
@@ -282,6 +296,7 @@ FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inser
   if (size == 0) return {0, !text.empty(), true};
   Sink sink(out, size - 1);
   Inserts given(inserts, insert_count);
+  const bool has_cr = text.find('\r') != std::string_view::npos;
   bool valid = true;
   size_t at = 0;
   while (at < text.size() && !sink.truncated()) {
@@ -293,7 +308,9 @@ FormatOutcome FormatMessageInserts(std::string_view text, const uintptr_t* inser
       continue;
     }
     if (c != '%') {
-      sink.Put(c);
+      const size_t end = LiteralEnd(text, at, has_cr);
+      sink.Put(text.substr(at - 1, end - at + 1));
+      at = end;
       continue;
     }
     if (at == text.size()) {

@@ -57,6 +57,10 @@ class AutoResetEvent {
   // Waits until the event is set or timeout_ms has passed on the monotonic
   // clock; kInfinite waits without a time-out.
   WaitResult Wait(uint32_t timeout_ms);
+  // The child of a fork makes the event anew: a thread of the parent may
+  // have been waiting on it, so the copy can be neither waited on nor
+  // destroyed.
+  void RenewAfterFork();
 
  private:
   bool ok_ = false;

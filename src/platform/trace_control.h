@@ -40,6 +40,8 @@ struct ControlFile {
   std::string path;
 };
 std::vector<ControlFile> ListControlFiles(const std::string& folder);
+// True when name is a control file's: a process id in decimal, not 0.
+bool IsProcessId(const char* name, uint32_t* id);
 
 void RemoveFile(const std::string& path);
 

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace libdevavu::platform {
 
@@ -25,7 +26,7 @@ class SharedFile {
   // pipe) is refused, as it cannot be mapped.
   bool Open(const std::string& path, std::string* error);
   void Close();
-  void Swap(SharedFile& other);
+  void Swap(SharedFile& other) { std::swap(handle_, other.handle_); }
   bool is_open() const { return handle_ >= 0; }
 
   // The file's size now; 0 when it cannot be told.

@@ -341,4 +341,44 @@ TEST(LogFacilitiesTest, FourProcessesShareARotatingFile) {
 }
 #endif  // _WIN32
 
+// Windows has no fork; the thread sanitizer cannot follow the thread that
+// the child starts after a fork of a process with threads.
+#if !defined(_WIN32) && !defined(__SANITIZE_THREAD__)
+// A child of fork that traces has a control file of its own: writing it
+// changes the child's flags, not the parent's, and it goes when the child ends.
+TEST(LogFacilitiesTest, ForkedChildHasItsOwnControlFile) {
+  LogRequest forked = AttachRequest("FORKED");
+  ASSERT_EQ(LOGFACILITIESEP(LOGREQ_ATTACH, &forked), VIRARUDI_OK);
+  const auto flags = std::atomic_ref<uint8_t>(*forked.attach.trace_flags);
+  const uint8_t parent_flags = flags.load();
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(ready[0]);
+    LogRequest trace = TraceRequest("FUNC CALL", "child", nullptr, 0);
+    const char traced = LOGFACILITIESEP(LOGREQ_TRACE, &trace) == VIRARUDI_OK;
+    if (write(ready[1], &traced, 1) != 1) _exit(2);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (flags.load() != 0x05 && std::chrono::steady_clock::now() < deadline) SleepMs(10);
+    std::exit(flags.load() == 0x05 ? 0 : 1);
+  }
+  close(ready[1]);
+  char traced = 0;
+  const bool told = read(ready[0], &traced, 1) == 1;
+  close(ready[0]);
+  namespace platform = libdevavu::platform;
+  const std::string file =
+      platform::ControlFolder(std::getenv("QRXTRACERUN")) + "/" + std::to_string(child);
+  std::string error;
+  EXPECT_TRUE(told && platform::WriteControlFile(file, "FORKED=0x05", &error)) << error;
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(traced && WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(flags.load(), parent_flags);
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+#endif
+
 }  // namespace

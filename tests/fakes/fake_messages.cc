@@ -1,7 +1,5 @@
 #include "fakes/fake_messages.h"
 
-#include <cstring>
-
 #include "fakes/fakes.h"
 #include "messages/catalogue.h"
 #include "messages/message_platform.h"
@@ -23,11 +21,6 @@ namespace {
       }};
   return true;
 }();
-
-const std::string* Find(const char* library, uint32_t id) {
-  const auto it = Messages().texts.find({library, id});
-  return it == Messages().texts.end() ? nullptr : &it->second;
-}
 
 }  // namespace
 
@@ -57,22 +50,18 @@ uint32_t GetNLSMessage(char* text, uint16_t size, uint16_t msg_no, const char* l
                        uint16_t* length) {
   libdevavu::platform::LockHolder hold(fakes::Lock());
   if (fakes::Messages().fail_nls != 0) return fakes::Messages().fail_nls;
-  const std::string* found = fakes::Find(library, 0xCFFF0000u + msg_no);
-  if (found == nullptr) return ORV_MESSAGE_NOT_FOUND;
-  const size_t n = found->size() < size ? found->size() : size;
-  std::memcpy(text, found->data(), n);
-  *length = static_cast<uint16_t>(n);
+  const auto found = fakes::Messages().texts.find({library, 0xCFFF0000u + msg_no});
+  if (found == fakes::Messages().texts.end()) return ORV_MESSAGE_NOT_FOUND;
+  *length = static_cast<uint16_t>(found->second.copy(text, size));
   return 0;
 }
 
 int32_t GetMsgText(const char* library, uint32_t id, uint32_t size, char* text) {
   libdevavu::platform::LockHolder hold(fakes::Lock());
   if (fakes::Messages().msg_text_result) return *fakes::Messages().msg_text_result;
-  const std::string* found = fakes::Find(library, id);
-  if (found == nullptr) return TXT_NO_MESSAGE;
-  const size_t n = found->size() < size - 1 ? found->size() : size - 1;
-  std::memcpy(text, found->data(), n);
-  text[n] = '\0';
+  const auto found = fakes::Messages().texts.find({library, id});
+  if (found == fakes::Messages().texts.end()) return TXT_NO_MESSAGE;
+  text[found->second.copy(text, size - 1)] = '\0';
   return TXT_FOUND;
 }
 

@@ -17,41 +17,33 @@ constexpr char kGerman352[] =
     "Die Trace-Bibliothek VIRARUDI konnte nicht geladen werden (Code 7). Die Komponente läuft "
     "ohne Trace und Fehlerprotokoll; prüfen Sie, ob die Bibliothek installiert und im "
     "Suchpfad ist.\n";
-constexpr char kFallback[] =
-    "ERROR 100: 2nd level message retrieval failure: Check message files.\n";
 
 class MessagesIntegrationTest : public ShellTest {
  protected:
-  // Runs command with a clean language environment plus settings.
-  Outcome Run(const std::string& settings, const std::string& command) const {
-    return ShellTest::Run("env -u LC_ALL -u LC_MESSAGES -u LANG -u NLSPATH " + settings + " " +
-                          command);
-  }
+  // qrx with a clean language environment plus settings.
   Outcome Qrx(const std::string& settings, const std::string& args) const {
-    return Run(settings, std::string(QRX) + " " + args);
+    return Run("env -u LC_ALL -u LC_MESSAGES -u LANG -u NLSPATH " + settings + " " QRX " " + args);
   }
 };
 
 TEST_F(MessagesIntegrationTest, QrxMsgPrintsTheTextOfTheUsersLanguage) {
-  const Outcome english = Qrx("", "msg 5 0xCFFF0160 7 VIRARUDI");
-  EXPECT_EQ(english.exit_code, 0) << english.err;
-  EXPECT_EQ(english.out, kEnglish352);
-  EXPECT_EQ(english.err, "");
+  EXPECT_EQ(Qrx("", "msg 5 0xCFFF0160 7 VIRARUDI").out, kEnglish352);
   EXPECT_EQ(Qrx("LANG=de_DE.UTF-8", "msg 5 0xCFFF0160 7 VIRARUDI").out, kGerman352);
-  EXPECT_EQ(Qrx("", "msg 6 0xCFFF0200 NODE1 '#3'").out,
-            "Quorix component NODE1 is stopping.\nPending requests: 3.\n");
   EXPECT_EQ(Qrx("", "msg 0 3 Open '#0x2A'").out, "Open returns 42\n");
+  for (const char* usage_error : {"msg 5", "msg five 1", "msg 5 1 a b c d e f g h i j"}) {
+    EXPECT_EQ(Qrx("", usage_error).exit_code, 2) << usage_error;
+  }
 }
 
 TEST_F(MessagesIntegrationTest, CatalogueNamedByNlsPathAndACorruptOneThere) {
-  // Made as the README tells a user: mc2cat, then gencat.
+  // What gencat needs escaped, as a text of the user's own.
   Write("qrxmsg.mc", "LanguageNames=(German=0x407:MSG00407)\nMessageId=352\n"
                      "Severity=Error\nFacility=Application\nLanguage=German\n"
-                     "Own text for %2 (%1)\n.\n");
-  ASSERT_EQ(Run("", std::string(MC2CAT) + " qrxmsg.mc . de && LC_ALL=C.UTF-8 " GENCAT
-                    " de/qrxmsg.cat de/qrxmsg.msg").exit_code, 0);
+                     " Own\\text\tfor %2 (%1)\n.\n");
+  ASSERT_EQ(Run(MC2CAT " qrxmsg.mc . de && LC_ALL=C.UTF-8 " GENCAT
+                " de/qrxmsg.cat de/qrxmsg.msg").exit_code, 0);
   const std::string settings = "NLSPATH='" + dir_ + "/%l/%N.cat' LANG=de_DE.UTF-8";
-  EXPECT_EQ(Qrx(settings, "msg 5 0xCFFF0160 7 VIRARUDI").out, "Own text for VIRARUDI (7)\n");
+  EXPECT_EQ(Qrx(settings, "msg 5 0xCFFF0160 7 VIRARUDI").out, " Own\\text\tfor VIRARUDI (7)\n");
 
   // Its tables larger than the file: handed to the C library, it would kill
   // the process; it counts as missing.
@@ -59,18 +51,7 @@ TEST_F(MessagesIntegrationTest, CatalogueNamedByNlsPathAndACorruptOneThere) {
   corrupt.seekp(4);
   corrupt.write("\0\0\0\x10", 4);
   corrupt.close();
-  const Outcome after = Qrx(settings, "msg 5 0xCFFF0160 7 VIRARUDI");
-  EXPECT_EQ(after.out, kGerman352);
-  EXPECT_EQ(after.exit_code, 0);
-}
-
-TEST_F(MessagesIntegrationTest, QrxMsgUsageErrors) {
-  for (const char* args : {"msg", "msg 5", "msg five 1", "msg 5 0x1FFFFFFFF",
-                           "msg 5 1 a b c d e f g h i j"}) {
-    EXPECT_EQ(Qrx("", args).exit_code, 2) << args;
-  }
-  EXPECT_NE(Qrx("", "msg --help").out.find("usage: qrx msg COMP NUM [INSERT...]"),
-            std::string::npos);
+  EXPECT_EQ(Qrx(settings, "msg 5 0xCFFF0160 7 VIRARUDI").out, kGerman352);
 }
 
 TEST_F(MessagesIntegrationTest, MissingCatalogueShowsQrx0999AndGivesTheFallback) {
@@ -82,7 +63,7 @@ TEST_F(MessagesIntegrationTest, MissingCatalogueShowsQrx0999AndGivesTheFallback)
   }
   const Outcome run = Qrx("LD_LIBRARY_PATH='" + lib.string() + "'", "msg 5 0xCFFF0160 7 X");
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.out, kFallback);
+  EXPECT_EQ(run.out, "ERROR 100: 2nd level message retrieval failure: Check message files.\n");
   EXPECT_EQ(run.err, "Quorix: QRX0999E\n");
 }
 

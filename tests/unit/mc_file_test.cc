@@ -1,10 +1,9 @@
-// The .mc reader of the build and the gencat sources it writes.
+// The .mc reader of the build.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
-#include "gencat_source.h"
 #include "mc_file.h"
 
 namespace {
@@ -16,11 +15,6 @@ constexpr char kHeader[] =  // six lines
     "FacilityNames=(Quorix=0xFFF:FACILITY_QUORIX\n"
     "              )\n"
     "LanguageNames=(English=0x409:MSG00409 German=0x407:MSG00407)\n";
-
-std::string Message(const std::string& id, const std::string& en, const std::string& de) {
-  return "MessageId=" + id + "\nSeverity=Error\nFacility=Quorix\nSymbolicName=QRX_" + id +
-         "\nLanguage=English\n" + en + "\n.\nLanguage=German\n" + de + "\n.\n";
-}
 
 // The languages' locales, then each message's identifier, name and texts
 // ("-": none in that language), then the warnings; or the fault.
@@ -48,13 +42,9 @@ TEST(McFile, ReadsMessagesOrNamesTheFaultyLine) {
     std::string content;
     std::string read;
   } cases[] = {
-      {h + Message("352", "Line one%n\nline two", "Zeile"),
-       "en_US,de_DE, CFFF0160 QRX_352[Line one%n\nline two\n][Zeile\n]"},
       {"\xEF\xBB\xBF" + h + "messageid=0x2\r\nSEVERITY=Error\r\nFacility=Quorix\r\n"
                             "Language=English\r\nText\r\n.\r\n",
        "en_US, CFFF0002 [Text\n]"},
-      {h + Message("51", "a", "a") + Message("", "b", "b"),
-       "en_US,de_DE, CFFF0033 QRX_51[a\n][a\n] CFFF0034 QRX_[b\n][b\n]"},
       // As windmc reads it: no Severity or Facility is 0, not carried over;
       // a name may repeat; each language identifier has its own locale.
       {"LanguageNames=(Chinese=0x804:A Taiwanese=0x404:B Neutral=0x0007:C Other=0x4FF:D"
@@ -66,45 +56,19 @@ TEST(McFile, ReadsMessagesOrNamesTheFaultyLine) {
        "en_US,zh_CN,zh_TW,de,, 00000000 S[zero\n][-][-][-][-] 80FF0005 S[-][c\n][t\n][n\n][o\n]"
        " 00FF0006 [six\n][-][-][-][-] (23: message 6 states no Severity: 0 here, as windmc "
        "gives; Microsoft's compiler carries over the one of line 8)"},
-      {h + "MessageId=1\nSeverity=Eror\n", "8: unknown severity 'Eror'"},
       {h + "MessageId=1\nSeverity=Error\nFacility=Quorix\nLanguage=English\nno end\n",
        "10: text in English is not ended by a line holding only '.'"},
       {h + "MessageId=1\nSeverity=Error\nFacility=Quorix\nLanguage=French\nx\n.\n",
        "10: language 'French' is not in LanguageNames"},
       {h + "MessageId=1\nLanguage=English\n.\n",
        "8: empty text in English (a '.' right after Language=)"},
-      {h + Message("5", "a", "a") + Message("5", "b", "b"),
-       "17: message 5 (QRX_5): identifier 0xCFFF0005 again (first at line 7)"},
-      {h + "MessageId=0x10000\n", "7: bad MessageId '0x10000' (a number up to 0xFFFF)"},
+      {h + "MessageId=5\nLanguage=English\na\n.\nMessageId=5\nSymbolicName=A\nLanguage=English\n"
+           "b\n.\n",
+       "11: message 5 (A): identifier 0x00000005 again (first at line 7)"},
       {h + "MessageId=1\nSeverty=Error\n", "8: unknown keyword 'severty'"},
-      {h + "Severity=Error\n", "7: severity before the first MessageId"},
-      {h + "just text\n", "7: expected keyword=value, found 'just text'"},
-      {h + "FacilityNames=(A=0x1\n", "7: '(' of facilitynames is never closed"},
-      {h + "FacilityNames=(A=0x1000)\n",
-       "7: bad value '0x1000' in facilitynames (at most 0x00000FFF)"},
-      {h + "MessageId=1\nSeverity=Error\nFacility=Quorix\nLanguage=English\nx\n.\nSeverity=Error\n",
-       "13: severity after the message's text"},
       {h, "0: no messages"},
   };
   for (const auto& c : cases) EXPECT_EQ(Read(c.content), c.read) << c.content;
-}
-
-TEST(GencatSource, SetsFromEitherHalfMessagesPlusOneAndEscapes) {
-  mc2cat::McFile file;
-  mc2cat::McError error{};
-  ASSERT_TRUE(ParseMcFile(kHeader + Message("352", "back\\slash\ttab\x01z\x7f", "b") +
-                              Message("2", " lead %1", "c") +
-                              "MessageId=7\nSeverity=Success\nFacility=Quorix\nLanguage=English\n"
-                              "low\n.\nMessageId=0\nLanguage=English\nzero\n.\n",
-                          &file, &error));
-  std::string out;
-  mc2cat::WriteGencatSource(file, 0, "x.mc", &out);
-  EXPECT_EQ(out,
-            "$ Generated from x.mc (English); edit the .mc file instead.\n"
-            "$set 1\n1 zero\\n\n$set 4096\n8 low\\n\n"
-            "$set 53248\n3  lead %1\\n\n353 back\\\\slash\\ttab\\001z\\177\\n\n");
-  mc2cat::WriteGencatSource(file, 1, "x.mc", &out);
-  EXPECT_EQ(out.find("zero"), std::string::npos) << "no German text";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "platform/local_parts.h"
 #include "platform/platform.h"
 
 namespace libdevavu::platform {
@@ -22,12 +23,10 @@ CalendarTime CalendarNow() {
                       static_cast<uint32_t>(now.tv_nsec / 1000000)};
 }
 
-LocalTime ToLocalTime(int64_t seconds) {
-  const time_t t = static_cast<time_t>(seconds);
-  tm parts{};
-  localtime_r(&t, &parts);
-  return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                   parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+std::tm LocalParts(std::time_t seconds) {
+  std::tm parts{};
+  localtime_r(&seconds, &parts);
+  return parts;
 }
 
 namespace {

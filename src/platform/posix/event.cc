@@ -34,13 +34,11 @@ timespec DeadlineAfter(uint32_t timeout_ms) {
   return deadline;
 }
 
-}  // namespace
-
-AutoResetEvent::AutoResetEvent() {
-  static_assert(sizeof(NativeEvent) <= sizeof(native_));
-  NativeEvent* ev = new (native_) NativeEvent;
+// Makes the event in storage; false when the system could not.
+bool MakeEvent(unsigned char* storage) {
+  NativeEvent* ev = new (storage) NativeEvent;
   ev->signalled = false;
-  if (pthread_mutex_init(&ev->mutex, nullptr) != 0) return;
+  if (pthread_mutex_init(&ev->mutex, nullptr) != 0) return false;
   pthread_condattr_t attr;
   pthread_condattr_init(&attr);
   // Time-outs run on the monotonic clock, so a change of the system time
@@ -48,12 +46,18 @@ AutoResetEvent::AutoResetEvent() {
   pthread_condattr_setclock(&attr, CLOCK_MONOTONIC);
   const bool cond_ok = pthread_cond_init(&ev->cond, &attr) == 0;
   pthread_condattr_destroy(&attr);
-  if (!cond_ok) {
-    pthread_mutex_destroy(&ev->mutex);
-    return;
-  }
-  ok_ = true;
+  if (!cond_ok) pthread_mutex_destroy(&ev->mutex);
+  return cond_ok;
 }
+
+}  // namespace
+
+AutoResetEvent::AutoResetEvent() {
+  static_assert(sizeof(NativeEvent) <= sizeof(native_));
+  ok_ = MakeEvent(native_);
+}
+
+void AutoResetEvent::RenewAfterFork() { ok_ = MakeEvent(native_); }
 
 AutoResetEvent::~AutoResetEvent() {
   if (!ok_) return;

@@ -4,6 +4,7 @@
 #include <nl_types.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -77,7 +78,7 @@ nl_catd Open(const std::string& name) {
 // The handle of the library's catalogue, opened at the first request. The
 // list only grows and its handles are never closed, so a handle stays
 // usable after the lock is left.
-nl_catd Catalogue(std::string_view library) {
+nl_catd LookUpCatalogue(std::string_view library) {
   static std::mutex lock;
   static std::vector<OpenCatalogue>* const opened = new std::vector<OpenCatalogue>;
   const std::string name = formats::ModuleBaseName(library);
@@ -87,6 +88,29 @@ nl_catd Catalogue(std::string_view library) {
   }
   opened->push_back({name, Open(name)});
   return opened->back().handle;
+}
+
+// A thread's last answer, as the library was spelled: a caller asks for the
+// same library again and again, and a handle, once given, stays right.
+// Plain bytes, so that the thread-local needs no constructor or destructor.
+struct LastCatalogue {
+  char library[64];
+  size_t length;
+  nl_catd handle;
+};
+
+nl_catd Catalogue(std::string_view library) {
+  thread_local LastCatalogue last{};
+  if (last.length != 0 && std::string_view(last.library, last.length) == library) {
+    return last.handle;
+  }
+  const nl_catd handle = LookUpCatalogue(library);
+  if (!library.empty() && library.size() <= sizeof last.library) {
+    std::memcpy(last.library, library.data(), library.size());
+    last.length = library.size();
+    last.handle = handle;
+  }
+  return handle;
 }
 
 }  // namespace

@@ -20,17 +20,6 @@ std::string TemporaryFolder() {
   return tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
 }
 
-bool IsProcessId(const char* name, uint32_t* id) {
-  if (*name == '\0') return false;
-  uint64_t value = 0;
-  for (const char* p = name; *p != '\0'; ++p) {
-    if (*p < '0' || *p > '9' || value > 0xFFFFFFFFu) return false;
-    value = value * 10 + static_cast<uint64_t>(*p - '0');
-  }
-  *id = static_cast<uint32_t>(value);
-  return value != 0 && value <= 0xFFFFFFFFu;
-}
-
 }  // namespace
 
 std::string ControlFolder(const char* given) {

@@ -53,12 +53,6 @@ void SharedFile::Close() {
   handle_ = -1;
 }
 
-void SharedFile::Swap(SharedFile& other) {
-  const int handle = handle_;
-  handle_ = other.handle_;
-  other.handle_ = handle;
-}
-
 uint64_t SharedFile::Size() const {
   struct stat info;
   return ::fstat(handle_, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "platform/local_parts.h"
 #include "platform/platform.h"
 
 namespace libdevavu::platform {
@@ -15,12 +16,10 @@ CalendarTime CalendarNow() {
   return CalendarTime{static_cast<int64_t>(std::time(nullptr)), GetTickCount() % 1000u};
 }
 
-LocalTime ToLocalTime(int64_t seconds) {
-  const time_t t = static_cast<time_t>(seconds);
-  tm parts{};
-  localtime_s(&parts, &t);
-  return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                   parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+std::tm LocalParts(std::time_t seconds) {
+  std::tm parts{};
+  localtime_s(&parts, &seconds);
+  return parts;
 }
 
 uint64_t CurrentThreadId() { return GetCurrentThreadId(); }

@@ -25,6 +25,9 @@ AutoResetEvent::AutoResetEvent() {
   ok_ = true;
 }
 
+// The system has no fork: nothing is ever copied into a child.
+void AutoResetEvent::RenewAfterFork() {}
+
 AutoResetEvent::~AutoResetEvent() {
   if (ok_) CloseHandle(NativeHandle(native_));
 }

@@ -66,12 +66,6 @@ void SharedFile::Close() {
   handle_ = -1;
 }
 
-void SharedFile::Swap(SharedFile& other) {
-  const int handle = handle_;
-  handle_ = other.handle_;
-  other.handle_ = handle;
-}
-
 uint64_t SharedFile::Size() const {
   LARGE_INTEGER size;
   return handle_ >= 0 && GetFileSizeEx(ToHandle(handle_), &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
