@@ -46,7 +46,6 @@ void* MEMGET(uint32_t flags, uint32_t size) {
   if (flags != 0 || call == services.fail_at) return nullptr;
   void* block = std::malloc(size != 0 ? size : 1);
   services.live.insert(block);
-  services.sizes.push_back(size);
   return block;
 }
 

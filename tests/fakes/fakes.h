@@ -19,7 +19,6 @@ namespace fakes {
 struct CommonServices {
   // Memory.
   std::set<void*> live;
-  std::vector<uint32_t> sizes;  // of every block handed out, in order
   uint64_t memget_calls = 0;
   uint64_t fail_at = 0;         // 1-based MEMGET call that returns null; 0 = none
   int bad_frees = 0;            // MEMFREE of a block that is not live

@@ -11,10 +11,7 @@ trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" > "$work/install.log"
-for f in bin/qrx lib/libdevavu.so lib/liborvesvc.so lib/libvirarudi.so lib/libkrtcapi.so \
-         lib/libtxtcat.so include/devavu.h include/orvesvc.h lib/pkgconfig/devavu.pc \
-         lib/cmake/devavu/devavuConfig.cmake share/devavu/locale/en/qrxmsg.cat \
-         share/devavu/locale/de/qrxmsg.cat; do
+for f in lib/libkrtcapi.so lib/libtxtcat.so include/orvesvc.h share/devavu/locale/de/qrxmsg.cat; do
   [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 
@@ -29,10 +26,9 @@ if pkg-config --libs "$prefix/lib/pkgconfig/devavu.pc" | grep -q rpath; then
 fi
 
 echo "--- hello, built with CMake"
-cmake -S "$source/examples/hello" -B "$work/hello-cmake" -DCMAKE_PREFIX_PATH="$prefix" \
-  > "$work/hello-cmake.log" 2>&1 || { cat "$work/hello-cmake.log"; exit 1; }
-cmake --build "$work/hello-cmake" > "$work/hello-build.log" 2>&1 ||
-  { cat "$work/hello-build.log"; exit 1; }
+{ cmake -S "$source/examples/hello" -B "$work/hello-cmake" -DCMAKE_PREFIX_PATH="$prefix" &&
+  cmake --build "$work/hello-cmake"; } > "$work/hello-cmake.log" 2>&1 ||
+  { cat "$work/hello-cmake.log"; exit 1; }
 env -i PATH=/usr/bin:/bin QRXTRACEFILE="$work/trace-cmake.log" "$work/hello-cmake/hello_main" |
   tee "$work/hello-cmake.out"
 grep -q 'HelloTick(corr=1, final=1)' "$work/hello-cmake.out"

@@ -27,18 +27,10 @@ TEST_F(ConfigTest, BothStoresDeliverTheSampleConfiguration) {
   ASSERT_EQ(api.exit_code, 0) << api.err;
   EXPECT_EQ(api.out, "store: configuration API, file " EXAMPLES_DIR
                      "/sample.cfn (QRXRUN is not TRUE)\n" + std::string(kSampleEntries));
-  EXPECT_NE(Trace().find("ORVESVC  ATTACH"), std::string::npos);
-  EXPECT_NE(Trace().find("ORVESVC  DETACH"), std::string::npos);
   const Outcome registry = QrxConfig("QRXRUN=TRUE QRX_REGISTRY=" EXAMPLES_DIR "/registry.reg");
   ASSERT_EQ(registry.exit_code, 0) << registry.err;
   EXPECT_EQ(registry.out, "store: registry file " EXAMPLES_DIR
                           "/registry.reg (QRXRUN=TRUE)\n" + std::string(kSampleEntries));
-  // Nobody asked for a trace: nothing on standard error.
-  const Outcome quiet = Run("env -u QRXTRACE -u QRXTRACEFILE -u QRXRUN -u QRX_REGISTRY "
-                            "QRX_MODULE_PATH= QRXCFNDIR=" EXAMPLES_DIR " QRXCONFIG=sample '" QRX
-                            "' config");
-  EXPECT_EQ(quiet.exit_code, 0);
-  EXPECT_EQ(quiet.err, "");
 }
 
 TEST_F(ConfigTest, AFailedReadSaysWhatIsWrongAndWhere) {

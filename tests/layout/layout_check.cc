@@ -26,16 +26,14 @@ constexpr bool Words(std::initializer_list<size_t> offsets) {
 #define AT(type, field) offsetof(type, field)
 
 static_assert(sizeof(TraceAnchor) == 80);
-static_assert(Words({AT(TraceAnchor, local_flags), AT(TraceAnchor, trace_flags),
-                     AT(TraceAnchor, send_label), AT(TraceAnchor, recv_label),
-                     AT(TraceAnchor, func_call_label), AT(TraceAnchor, func_ret_label),
-                     AT(TraceAnchor, thread_start_label), AT(TraceAnchor, prov_call_label),
-                     AT(TraceAnchor, prov_ret_label), AT(TraceAnchor, recv_dg_label),
-                     AT(TraceAnchor, send_dg_label), AT(TraceAnchor, error_label),
-                     AT(TraceAnchor, reserved_48), AT(TraceAnchor, reserved_52),
-                     AT(TraceAnchor, error_id_base), AT(TraceAnchor, log_entry),
-                     AT(TraceAnchor, reserved_64), AT(TraceAnchor, debug_info_label),
-                     AT(TraceAnchor, component_name), AT(TraceAnchor, attach_word)}));
+#define A(field) offsetof(TraceAnchor, field)
+static_assert(Words({A(local_flags), A(trace_flags), A(send_label), A(recv_label),
+                     A(func_call_label), A(func_ret_label), A(thread_start_label),
+                     A(prov_call_label), A(prov_ret_label), A(recv_dg_label), A(send_dg_label),
+                     A(error_label), A(reserved_48), A(reserved_52), A(error_id_base),
+                     A(log_entry), A(reserved_64), A(debug_info_label), A(component_name),
+                     A(attach_word)}));
+#undef A
 
 static_assert(sizeof(TraceEntry) == 12);
 static_assert(Words({AT(TraceEntry, module_name), AT(TraceEntry, entry_name),
@@ -52,17 +50,15 @@ static_assert(Words({AT(TimerRequest, corr), AT(TimerRequest, interval),
                      AT(TimerRequest, entry_name)}));
 
 static_assert(sizeof(LogRequest) == 104);
-static_assert(Words({AT(LogRequest, attach.component_name), AT(LogRequest, attach.error_id_base),
-                     AT(LogRequest, attach.trace_flags), AT(LogRequest, attach.attach_word)}));
-static_assert(Words({AT(LogRequest, trace.label), AT(LogRequest, trace.component_name),
-                     AT(LogRequest, trace.text), AT(LogRequest, trace.data),
-                     AT(LogRequest, trace.length)}));
-static_assert(Words({AT(LogRequest, error.component_name), AT(LogRequest, error.error_id),
-                     AT(LogRequest, error.object), AT(LogRequest, error.log_option),
-                     AT(LogRequest, error.msg_no), AT(LogRequest, error.code),
-                     AT(LogRequest, error.data_length), AT(LogRequest, error.data),
-                     AT(LogRequest, error.msg_id), AT(LogRequest, error.extra[0]),
-                     AT(LogRequest, error.extra[1])}));
+#define A(field) offsetof(LogRequest, field)
+static_assert(Words({A(attach.component_name), A(attach.error_id_base), A(attach.trace_flags),
+                     A(attach.attach_word)}));
+static_assert(Words({A(trace.label), A(trace.component_name), A(trace.text), A(trace.data),
+                     A(trace.length)}));
+static_assert(Words({A(error.component_name), A(error.error_id), A(error.object),
+                     A(error.log_option), A(error.msg_no), A(error.code), A(error.data_length),
+                     A(error.data), A(error.msg_id), A(error.extra[0]), A(error.extra[1])}));
+#undef A
 static_assert(sizeof(LogErrorRequest::log_option) == 2 && sizeof(LogErrorRequest::data_length) == 2);
 
 static_assert(sizeof(SmfmtRequest) == 24 && sizeof(SmfmtRequest::op) == 2);

@@ -8,7 +8,6 @@
 #include <memory>
 #include <utility>
 
-#include "support/test_thread.h"
 #include "platform/platform.h"
 
 class TestThread {
