@@ -92,7 +92,6 @@ uint32_t MSWLoadDLL(char* /*work*/, uint32_t /*work_size*/, const char* module, 
 uint32_t MSWGetDLLEntryPointAddr(void* /*handle*/, const char* entry, void** address) {
   libdevavu::platform::LockHolder hold(fakes::Lock());
   auto& services = fakes::Services();
-  services.resolved_entries.push_back(entry != nullptr ? entry : "(null)");
   *address = nullptr;
   if (services.entry_result != 0) return services.entry_result;
   const std::string name = entry != nullptr ? entry : "";
@@ -109,7 +108,6 @@ int32_t StartAsyncTimer(uint32_t delay_ms, OrvTimerSignals* signals, uint8_t han
   fakes::Services().async_delays.push_back(delay_ms);
   if (delay_ms < signals->wait_timeout) signals->wait_timeout = delay_ms;
   std::memset(handle, 0, 8);
-  handle[0] = static_cast<uint8_t>(fakes::Services().async_delays.size());
   return 0;
 }
 

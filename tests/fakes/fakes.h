@@ -27,7 +27,6 @@ struct CommonServices {
 
   // Modules: each load and lookup is recorded; a nonzero result fails it.
   std::vector<std::string> loaded_modules;
-  std::vector<std::string> resolved_entries;
   uint32_t load_result = 0;
   uint32_t entry_result = 0;
   std::set<std::string> missing_modules;         // fail with 126

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, builds the hello component
-# against the installed package with CMake and with pkg-config, runs both,
-# and runs the installed qrx demo with a clean environment.
+# against the installed package with CMake, runs it, and runs the installed
+# qrx demo with a clean environment.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -33,19 +33,6 @@ env -i PATH=/usr/bin:/bin QRXTRACEFILE="$work/trace-cmake.log" "$work/hello-cmak
   tee "$work/hello-cmake.out"
 grep -q 'HelloTick(corr=1, final=1)' "$work/hello-cmake.out"
 grep -q 'hello: message 512: Quorix component HELLO is stopping' "$work/hello-cmake.out"
-
-echo "--- hello, built with pkg-config"
-export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
-mkdir -p "$work/hello-pc"
-cc -std=c99 -Wall -Wextra -Werror -shared -fPIC -o "$work/hello-pc/libhello.so" \
-  "$source/examples/hello/hello_component.c" $(pkg-config --cflags --libs devavu)
-cc -std=c11 -Wall -Wextra -Werror -o "$work/hello-pc/hello_main" \
-  "$source/examples/hello/hello.c" -I"$source/examples/hello" \
-  -L"$work/hello-pc" -Wl,-rpath,"$work/hello-pc:$prefix/lib" -lhello \
-  $(pkg-config --cflags --libs devavu)
-env -i PATH=/usr/bin:/bin QRXTRACEFILE="$work/trace-pc.log" "$work/hello-pc/hello_main" |
-  tee "$work/hello-pc.out"
-grep -q 'HelloTick(corr=1, final=1)' "$work/hello-pc.out"
 
 echo "--- the installed qrx demo, clean environment"
 (cd "$work" && env -i PATH=/usr/bin:/bin HOME="$work" "$prefix/bin/qrx" demo > "$work/demo.out" 2>&1) ||

@@ -28,7 +28,6 @@ int main(void) {
   printf("tracing=%d\n", (*anchor.trace_flags & QX_TRACE_ON) != 0);
   if (*anchor.trace_flags & QX_TRACE_ON) {
     QXLogTrace(&anchor, anchor.func_call_label, "c_component(life)", data, sizeof data);
-    QXLogTrace(&anchor, anchor.debug_info_label, "no data here", NULL, 0);
   }
   printf("error=%d\n", (int)QXLogErrMsg(&anchor, anchor.error_id_base + 0x20101, &anchor, 1, 5,
                                         0x10005, 0, "bad thing", "QRX0005E", 2, extras));

@@ -93,7 +93,6 @@ TEST_F(TimerTest, RequestsAreCheckedBeforeAnyAllocation) {
   } cases[] = {
       {65535001, 0, "OnTimer", "SAMPLE", QXTIMER_INVALID},
       {100, 6, "OnTimer", "SAMPLE", QXTIMER_INVALID},
-      {100, 0, "", "SAMPLE", QXTIMER_INVALID},
       {100, 0, "OnTimer", "", QXTIMER_INVALID},
       {100, 0, nullptr, "SAMPLE", QXTIMER_INVALID},
       {65535000, 5, "OnTimer", "SAMPLE", QXTIMER_OK},
@@ -110,17 +109,6 @@ TEST_F(TimerTest, RequestsAreCheckedBeforeAnyAllocation) {
   EXPECT_EQ(Add(3, 100), QXTIMER_UNUSABLE);
   EXPECT_EQ(Remove(1), QXTIMER_UNUSABLE);
   libdevavu::frame::State().lib_unusable = 0;
-}
-
-TEST_F(TimerTest, RemoveTakesTheEarliestMatchOnly) {
-  EXPECT_EQ(Remove(7), QXTIMER_NOT_FOUND) << "empty list";
-  Add(7, 2000);
-  Add(8, 1500);
-  Add(7, 1000);
-  EXPECT_EQ(Remove(9), QXTIMER_NOT_FOUND);
-  EXPECT_EQ(Remove(7), QXTIMER_OK);
-  EXPECT_EQ(Queue(), (std::vector<uint32_t>{8, 7})) << "the earlier-expiring 7 went";
-  EXPECT_EQ(fakes::LiveBlocks(), baseline_blocks_ + 6) << "three blocks a timer";
 }
 
 TEST_F(TimerTest, EachMemgetFailureIsLoggedAndLeaksNothing) {
@@ -172,16 +160,6 @@ TEST_F(TimerTest, ScansCallWhatIsDue) {
   EXPECT_EQ(fakes::LiveBlocks(), baseline_blocks_);
 }
 
-TEST_F(TimerTest, WakeupIsArmedForTheEarliestTimer) {
-  Scan();
-  EXPECT_TRUE(fakes::Services().async_delays.empty()) << "an empty list arms nothing";
-  Add(1, 60000);
-  Add(2, 2000);
-  now_ += 30;
-  Scan();
-  EXPECT_EQ(fakes::Services().async_delays, (std::vector<uint32_t>{1970}));
-}
-
 // A callback that cannot be had is logged; one whose timer the library's
 // start-up code removed is dropped uncalled. The scan goes on.
 TEST_F(TimerTest, CallbackThatCannotBeHadIsLoggedOrDroppedAndLaterTimersStillFire) {
@@ -212,35 +190,14 @@ TEST_F(TimerTest, RequestsFromACallback) {
   Add(1, 1000, 1);
   now_ += 1000;
   const uint32_t scan_time = now_;
-  auto* event = Timers().timer_sem();
-  event->Reset();
   Scan();
   EXPECT_EQ(remove_result_, QXTIMER_RUNNING);
   EXPECT_EQ(add_result_, QXTIMER_OK);
   EXPECT_EQ(Queue(), (std::vector<uint32_t>{1007, 1})) << "5 removed, 7 final";
   EXPECT_EQ(Calls(), "5 7! 1") << "1007 not due in the scan that added it";
-  using libdevavu::platform::AutoResetEvent;
-  EXPECT_EQ(event->Wait(0), AutoResetEvent::WaitResult::kTimedOut);
-  Add(2, 1000);
-  EXPECT_EQ(event->Wait(0), AutoResetEvent::WaitResult::kSignalled) << "an add outside wakes";
   now_ = scan_time + 1000;
   Scan();
   EXPECT_EQ(Calls(), "5 7! 1 1007! 1!") << "1 due one interval after the scan that called it";
-}
-
-// devavu_term begins by marking the library unusable, on any thread: from
-// then on no further callback starts.
-TEST_F(TimerTest, NoCallbackStartsOnceTermHasBegun) {
-  fakes::Services().entry_points["TermBegins"] =
-      reinterpret_cast<void*>(+[](uint32_t corr, uint32_t final) {
-        RecordCall(corr, final);
-        libdevavu::frame::State().lib_unusable = 1;
-      });
-  Add(1, 1000, 0, "TermBegins");
-  Add(2, 1000);
-  now_ += 1000;
-  EXPECT_FALSE(libdevavu::timer::ScanTimers(nullptr));
-  EXPECT_EQ(Calls(), "1!");
 }
 
 }  // namespace
