@@ -57,7 +57,8 @@ class RegistryTest : public ConfigTest {
 };
 
 constexpr char kFile[] =
-    "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Key]\n\"s\"=\"1\"\n@=\"d\"\n\"n\"=dword:00000001\n";
+    "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Key]\n"
+    "\"second-longest\"=\"12345678\"\n@=\"d\"\n\"n\"=dword:00000001\n";
 constexpr char kOneValue[] = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Soft\\Key]\n\"v\"=\"1\"\n";
 
 TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
@@ -75,7 +76,7 @@ TEST_F(RegistryTest, AReplacedFileIsReadAgainWhileThreadsRead) {
       }
     });
   }
-  for (int i = 0; i < 50; ++i) Write(i % 2 == 0 ? kOneValue : kFile);
+  for (int i = 0; i < 1000; ++i) Write(i % 2 == 0 ? kOneValue : kFile);
   done = true;
   for (auto& reader : readers) reader.join();
 
