@@ -19,8 +19,6 @@ TEST(MessageSources, ReadByNumberOrIdentifierCutToTheSizeInOneLanguage) {
   SetEnvironmentValue("NLSPATH", nullptr);
   char text[512];
   uint16_t length = 0;
-  ASSERT_EQ(GetNLSMessage(text, sizeof text, 352, "qrxmsg.dll", &length), 0u);
-  EXPECT_EQ(text[length - 1], '\n') << "the raw text as the source holds it";
   std::memset(text, '#', sizeof text);
   ASSERT_EQ(GetNLSMessage(text, 10, 352, "QRXMSG.DLL", &length), 0u);
   EXPECT_EQ(std::string(text, length + 1), "The trace #") << "no terminator past the size";

@@ -49,7 +49,6 @@ extern "C" {
 uint32_t GetNLSMessage(char* text, uint16_t size, uint16_t msg_no, const char* library,
                        uint16_t* length) {
   libdevavu::platform::LockHolder hold(fakes::Lock());
-  if (fakes::Messages().fail_nls != 0) return fakes::Messages().fail_nls;
   const auto found = fakes::Messages().texts.find({library, 0xCFFF0000u + msg_no});
   if (found == fakes::Messages().texts.end()) return ORV_MESSAGE_NOT_FOUND;
   *length = static_cast<uint16_t>(found->second.copy(text, size));

@@ -18,9 +18,7 @@ struct MessageSources {
   // Raw texts by message library and 32-bit identifier.
   std::map<std::pair<std::string, uint32_t>, std::string> texts;
 
-  // A nonzero fail_nls is what GetNLSMessage returns instead of reading; a
-  // msg_text_result that is set is what GetMsgText returns.
-  uint32_t fail_nls = 0;
+  // What GetMsgText returns instead of reading, where set.
   std::optional<int32_t> msg_text_result;
 
   // What DisplayMsg showed: caption and text.

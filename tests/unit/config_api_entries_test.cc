@@ -1,13 +1,11 @@
 // ProcessCFNFileEntries through the configuration API library over the
-// sample .cfn files, the reading of its answer and the link to the trace
-// library.
+// sample .cfn files, and the reading of its answer.
 #include <algorithm>
 #include <cstring>
 #include <tuple>
 #include <vector>
 
 #include "config/section_list.h"
-#include "config/trace_link.h"
 #include "config_test.h"
 #include "krtcapi.h"
 #include "platform/process.h"
@@ -76,16 +74,6 @@ TEST_F(ConfigApiTest, AnAnswerIsReadWithinTheBlockAndItsFields) {
                             std::string(KRTC_VALUE_SIZE, 'N') + ",";
   EXPECT_EQ(Entries().size(), 23 * entry.size() + 4);
   EXPECT_TRUE(Entries().starts_with(entry));
-}
-
-TEST_F(ConfigApiTest, TheTraceLibraryIsLookedForUntilFoundAndThenKept) {
-  fakes::Services().load_result = ORV_MODULE_NOT_FOUND;
-  libdevavu::config::TraceLibraryLink link;
-  EXPECT_EQ(link.Entry(), nullptr);
-  fakes::Services().load_result = 0;
-  EXPECT_EQ(link.Entry(), &fakes::FakeLogFacilities) << "a failed first load is tried again";
-  EXPECT_EQ(link.Entry(), &fakes::FakeLogFacilities);
-  EXPECT_EQ(fakes::Services().loaded_modules, (std::vector<std::string>{"VIRARUDI", "VIRARUDI"}));
 }
 
 }  // namespace

@@ -45,17 +45,14 @@ TEST(McFile, ReadsMessagesOrNamesTheFaultyLine) {
       {"\xEF\xBB\xBF" + h + "messageid=0x2\r\nSEVERITY=Error\r\nFacility=Quorix\r\n"
                             "Language=English\r\nText\r\n.\r\n",
        "en_US, CFFF0002 [Text\n]"},
-      // As windmc reads it: no Severity or Facility is 0, not carried over;
-      // a name may repeat; each language identifier has its own locale.
-      {"LanguageNames=(Chinese=0x804:A Taiwanese=0x404:B Neutral=0x0007:C Other=0x4FF:D"
-       " Klingon=0x4FE:E)\n"
-       "MessageId=0\nSymbolicName=S\nLanguage=English\nzero\n.\n"
-       "MessageId=5\nSeverity=Warning\nFacility=System\nSymbolicName=S\nLanguage=Chinese\nc\n.\n"
-       "Language=Taiwanese\nt\n.\nLanguage=Neutral\nn\n.\nLanguage=Other\no\n.\n"
-       "MessageId=\nFacility=System\nLanguage=English\nsix\n.\n",
-       "en_US,zh_CN,zh_TW,de,, 00000000 S[zero\n][-][-][-][-] 80FF0005 S[-][c\n][t\n][n\n][o\n]"
-       " 00FF0006 [six\n][-][-][-][-] (23: message 6 states no Severity: 0 here, as windmc "
-       "gives; Microsoft's compiler carries over the one of line 8)"},
+      // Each language identifier has its own locale; a Severity not stated
+      // is 0, with a warning.
+      {"LanguageNames=(Chinese=0x804:A Taiwanese=0x404:B Neutral=0x0007:C Other=0x4FF:D)\n"
+       "MessageId=1\nSeverity=Warning\nLanguage=Chinese\nc\n.\n"
+       "Language=Neutral\nn\n.\nMessageId=\nLanguage=Taiwanese\nt\n.\nLanguage=Other\no\n.\n",
+       "zh_CN,zh_TW,de,, 80000001 [c\n][-][n\n][-] 00000002 [-][t\n][-][o\n] (10: message 2 "
+       "states no Severity: 0 here, as windmc gives; Microsoft's compiler carries "
+       "over the one of line 3)"},
       {h + "MessageId=1\nSeverity=Error\nFacility=Quorix\nLanguage=English\nno end\n",
        "10: text in English is not ended by a line holding only '.'"},
       {h + "MessageId=1\nSeverity=Error\nFacility=Quorix\nLanguage=French\nx\n.\n",
