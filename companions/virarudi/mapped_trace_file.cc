@@ -254,24 +254,37 @@ bool MappedTraceFile::EnsureAllocated(Generation& generation, uint64_t end) {
     }
     return true;
   }
-  return Extend(generation, end);
+  // A writer that outran the preparing thread grows the file alone and
+  // leaves the pages to that thread: its record faults in a page or two.
+  if (!Extend(generation, end, false)) return false;
+  if (!prepare_asked_.exchange(true)) prepare_wake_.Set();
+  return true;
 }
 
-bool MappedTraceFile::Extend(Generation& generation, uint64_t end) {
+bool MappedTraceFile::Extend(Generation& generation, uint64_t end, bool prepare_pages) {
   const bool current =
       GenerationOf(control_->state.load(std::memory_order_acquire)) == generation.number;
   // A file already rotated is not grown past its text.
   const uint64_t target = current ? RoundUp(end + growth_step_, growth_step_) : end;
   if (!generation.file.Grow(target)) return false;
-  const uint64_t granularity = platform::SharedFile::MapGranularity();
-  const uint64_t from = end / granularity * granularity;
-  const uint64_t to = target < map_length_ ? target : map_length_;
-  if (current && generation.base != nullptr && from < to) {
-    platform::SharedFile::PrepareForWriting(generation.base + from, static_cast<size_t>(to - from));
-  }
+  // The grown part is the writers' at once; its pages are prepared after, so
+  // that a writer reaching it meanwhile faults in a page of its own instead
+  // of growing the file again. They are prepared from the end allocated so
+  // far: the preparing thread asks for a step past the writers, and the
+  // pages before that must not be left for the writers either.
   uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
+  const uint64_t prepared_from =
+      GenerationOf(allocated) == generation.number && OffsetOf(allocated) < end
+          ? OffsetOf(allocated)
+          : end;
   while (GenerationOf(allocated) == generation.number && OffsetOf(allocated) < target &&
          !control_->allocated.compare_exchange_weak(allocated, Word(generation.number, target))) {
+  }
+  const uint64_t granularity = platform::SharedFile::MapGranularity();
+  const uint64_t from = prepared_from / granularity * granularity;
+  const uint64_t to = target < map_length_ ? target : map_length_;
+  if (prepare_pages && current && generation.base != nullptr && from < to) {
+    platform::SharedFile::PrepareForWriting(generation.base + from, static_cast<size_t>(to - from));
   }
   return true;
 }
@@ -289,7 +302,7 @@ void MappedTraceFile::Prepare(void* self) {
     const uint64_t wanted = OffsetOf(state) + file.growth_step_;
     if (GenerationOf(state) == generation->number && (state & kRotating) == 0 &&
         GenerationOf(allocated) == generation->number && OffsetOf(allocated) < wanted) {
-      file.Extend(*generation, wanted);
+      file.Extend(*generation, wanted, true);
     }
     Unpin(generation);
   }

@@ -62,7 +62,7 @@ class MappedTraceFile {
   void WaitForRotation(uint64_t state);
   void Rotate(uint64_t generation, uint64_t end);
   bool EnsureAllocated(Generation& generation, uint64_t end);
-  bool Extend(Generation& generation, uint64_t end);
+  bool Extend(Generation& generation, uint64_t end, bool prepare_pages);
   // The thread that grows the file and prepares its pages ahead of the
   // writers: the page work leaves the threads that trace.
   static void Prepare(void* self);
