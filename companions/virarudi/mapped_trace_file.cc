@@ -248,17 +248,22 @@ bool MappedTraceFile::EnsureAllocated(Generation& generation, uint64_t end) {
   if (GenerationOf(allocated) == generation.number && OffsetOf(allocated) >= end) {
     // Within a step of the allocated end the preparing thread is asked to
     // go ahead, so that writers seldom extend the file themselves.
-    if (OffsetOf(allocated) - end < growth_step_ &&
-        !prepare_asked_.load(std::memory_order_relaxed) && !prepare_asked_.exchange(true)) {
-      prepare_wake_.Set();
-    }
+    if (OffsetOf(allocated) - end < growth_step_) AskPreparer();
     return true;
   }
   // A writer that outran the preparing thread grows the file alone and
   // leaves the pages to that thread: its record faults in a page or two.
   if (!Extend(generation, end, false)) return false;
-  if (!prepare_asked_.exchange(true)) prepare_wake_.Set();
+  AskPreparer();
   return true;
+}
+
+void MappedTraceFile::AskPreparer() {
+  // The plain load first keeps the shared flag's cache line unwritten while
+  // the thread has been asked already.
+  if (!prepare_asked_.load(std::memory_order_relaxed) && !prepare_asked_.exchange(true)) {
+    prepare_wake_.Set();
+  }
 }
 
 bool MappedTraceFile::Extend(Generation& generation, uint64_t end, bool prepare_pages) {

@@ -63,6 +63,8 @@ class MappedTraceFile {
   void Rotate(uint64_t generation, uint64_t end);
   bool EnsureAllocated(Generation& generation, uint64_t end);
   bool Extend(Generation& generation, uint64_t end, bool prepare_pages);
+  // Wakes the preparing thread unless it has been asked already.
+  void AskPreparer();
   // The thread that grows the file and prepares its pages ahead of the
   // writers: the page work leaves the threads that trace.
   static void Prepare(void* self);
