@@ -1,7 +1,9 @@
 #include "mapped_trace_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace virarudi {
 
@@ -15,9 +17,11 @@ constexpr uint64_t kRotating = uint64_t{1} << 63;
 constexpr int kGenerationShift = 40;
 constexpr uint64_t kOffsetMask = (uint64_t{1} << kGenerationShift) - 1;
 constexpr uint64_t kGenerationMask = (uint64_t{1} << 23) - 1;
-constexpr uint64_t kMagic = 0x3154465254525651;  // "QVRTRFT1"
+constexpr uint64_t kMagic = 0x3254465254525651;  // "QVRTRFT2"
 constexpr size_t kControlSize = 4096;
 constexpr uint64_t kLargestGrowthStep = uint64_t{1} << 20;
+// What a writer that outran the preparing thread adds itself.
+constexpr uint64_t kWriterGrowthStep = uint64_t{1} << 16;
 // About a tenth of a second of yielding before a waiter asks whether the
 // process that rotates the file is still alive.
 constexpr int kSpinsBeforeTakeOver = 100000;
@@ -32,6 +36,41 @@ uint64_t Word(uint64_t generation, uint64_t offset) {
 }
 
 uint64_t RoundUp(uint64_t value, uint64_t step) { return (value + step - 1) / step * step; }
+
+// Takes a lock word of the control block for this process: waits while a
+// live process holds it, takes it from one that died holding it.
+void LockWord(std::atomic<uint32_t>& word) {
+  const uint32_t self = platform::CurrentProcessId();
+  for (int spins = 1;; ++spins) {
+    uint32_t holder = 0;
+    if (word.compare_exchange_weak(holder, self, std::memory_order_acquire)) return;
+    platform::YieldProcessor();
+    if (spins % kSpinsBeforeTakeOver == 0 && holder != self && holder != 0 &&
+        !platform::ProcessMayExist(holder) &&
+        word.compare_exchange_strong(holder, self, std::memory_order_acquire)) {
+      return;
+    }
+  }
+}
+
+void UnlockWord(std::atomic<uint32_t>& word) { word.store(0, std::memory_order_release); }
+
+// A source of zeros for growing files; never written.
+char zero_step[kLargestGrowthStep];
+
+// A file grows by writing zeros rather than by setting its size: the system
+// then makes its page cache in large pieces, about a quarter of the work of
+// filling a hole page by page through the mapping.
+bool WriteZeros(platform::SharedFile& file, uint64_t from, uint64_t to) {
+  if (!file.Grow(to)) return false;
+  for (uint64_t offset = from; offset < to; offset += sizeof zero_step) {
+    const uint64_t left = to - offset;
+    if (!file.WriteAt(offset, zero_step, left < sizeof zero_step ? left : sizeof zero_step)) {
+      return false;
+    }
+  }
+  return true;
+}
 
 // Where the text of a file ends: before the zero bytes it was grown by. A
 // record cut short by a crash gets its line ended, so the next one starts
@@ -58,6 +97,9 @@ struct MappedTraceFile::Control {
   std::atomic<uint64_t> file_identity;
   std::atomic<uint64_t> previous_identity;
   std::atomic<uint32_t> rotator;
+  // Held while the current file's length changes, so that the zeros that
+  // grow it never land on a record.
+  std::atomic<uint32_t> grower;
   // Written by every record: a cache line of its own.
   alignas(64) std::atomic<uint64_t> state;
   // Generation and size of the current file's allocated part.
@@ -109,12 +151,17 @@ bool MappedTraceFile::SetUp(std::string* error) {
       *error = path_ + ".ctl cannot be locked";
       return false;
     }
-    if (control_->magic.load() == kMagic) {
+    const uint64_t magic = control_->magic.load();
+    if (magic == kMagic) {
       // Without the thread, writers extend the file themselves.
       if (prepare_wake_.ok()) prepare_thread_.Start(&MappedTraceFile::Prepare, this);
       return true;
     }
     control_file_.Unlock();
+    if (magic != 0) {
+      *error = path_ + ".ctl is in use by another version of the trace library";
+      return false;
+    }
   }
 }
 
@@ -123,10 +170,15 @@ bool MappedTraceFile::SetUpAsFirstUser(std::string* error) {
   if (!file.Open(path_, error)) return false;
   const uint64_t end = EndText(file);
   file.Truncate(end);
+  platform::SharedFile previous;
+  if (platform::IdentityOf(path_ + ".1") != 0 && previous.Open(path_ + ".1", error)) {
+    previous.Truncate(EndText(previous));
+  }
   const uint64_t generation = GenerationOf(control_->state.load());
   control_->file_identity.store(file.Identity());
   control_->previous_identity.store(platform::IdentityOf(path_ + ".1"));
   control_->rotator.store(0);
+  control_->grower.store(0);
   control_->allocated.store(Word(generation, end));
   control_->state.store(Word(generation, end));
   control_->magic.store(kMagic);
@@ -199,8 +251,7 @@ MappedTraceFile::Reservation MappedTraceFile::Reserve(uint64_t length) {
       }
       continue;
     }
-    if (control_->state.compare_exchange_weak(state, state + length,
-                                              std::memory_order_acq_rel)) {
+    if (control_->state.compare_exchange_weak(state, state + length, std::memory_order_acq_rel)) {
       return Reservation{GenerationOf(state), offset};
     }
   }
@@ -222,12 +273,17 @@ void MappedTraceFile::WaitForRotation(uint64_t state) {
 
 void MappedTraceFile::Rotate(uint64_t generation, uint64_t end) {
   control_->rotator.store(platform::CurrentProcessId());
+  LockWord(control_->grower);
   const uint64_t old_identity = control_->file_identity.load();
   std::string error;
+  platform::SharedFile old;
+  // Held open over the rename, so that the system frees the replaced file's
+  // pages when this closes it, after the writers have gone on.
+  platform::SharedFile replaced;
   // Done already when a rotating process died after the rename.
   if (platform::IdentityOf(path_) == old_identity) {
-    platform::SharedFile old;
-    if (old.Open(path_, &error) && old.Identity() == old_identity) old.Truncate(end);
+    if (!old.Open(path_, &error) || old.Identity() != old_identity) old.Close();
+    if (platform::IdentityOf(path_ + ".1") != 0) replaced.Open(path_ + ".1", &error);
     platform::RenameReplacing(path_, path_ + ".1");
   }
   platform::SharedFile fresh;
@@ -239,8 +295,12 @@ void MappedTraceFile::Rotate(uint64_t generation, uint64_t end) {
   control_->previous_identity.store(old_identity);
   control_->file_identity.store(identity);
   control_->allocated.store(Word(generation + 1, 0));
+  UnlockWord(control_->grower);
   control_->rotator.store(0);
   control_->state.store(Word(generation + 1, 0), std::memory_order_release);
+  // The zeros the old file was grown by go once the writers have gone on; a
+  // crash before leaves them to the next first user.
+  if (old.is_open()) old.Truncate(end);
 }
 
 bool MappedTraceFile::EnsureAllocated(Generation& generation, uint64_t end) {
@@ -251,9 +311,12 @@ bool MappedTraceFile::EnsureAllocated(Generation& generation, uint64_t end) {
     if (OffsetOf(allocated) - end < growth_step_) AskPreparer();
     return true;
   }
-  // A writer that outran the preparing thread grows the file alone and
+  // A writer that outran the preparing thread adds a little alone and
   // leaves the pages to that thread: its record faults in a page or two.
-  if (!Extend(generation, end, false)) return false;
+  // No file grows past its mapping but by a record longer than the limit.
+  const uint64_t target =
+      std::max(end, std::min<uint64_t>(RoundUp(end, kWriterGrowthStep), map_length_));
+  if (!Extend(generation, end, target).has_value()) return false;
   AskPreparer();
   return true;
 }
@@ -266,32 +329,24 @@ void MappedTraceFile::AskPreparer() {
   }
 }
 
-bool MappedTraceFile::Extend(Generation& generation, uint64_t end, bool prepare_pages) {
-  const bool current =
-      GenerationOf(control_->state.load(std::memory_order_acquire)) == generation.number;
-  // A file already rotated is not grown past its text.
-  const uint64_t target = current ? RoundUp(end + growth_step_, growth_step_) : end;
-  if (!generation.file.Grow(target)) return false;
-  // The grown part is the writers' at once; its pages are prepared after, so
-  // that a writer reaching it meanwhile faults in a page of its own instead
-  // of growing the file again. They are prepared from the end allocated so
-  // far: the preparing thread asks for a step past the writers, and the
-  // pages before that must not be left for the writers either.
-  uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
-  const uint64_t prepared_from =
-      GenerationOf(allocated) == generation.number && OffsetOf(allocated) < end
-          ? OffsetOf(allocated)
-          : end;
-  while (GenerationOf(allocated) == generation.number && OffsetOf(allocated) < target &&
-         !control_->allocated.compare_exchange_weak(allocated, Word(generation.number, target))) {
+std::optional<uint64_t> MappedTraceFile::Extend(Generation& generation, uint64_t end,
+                                                uint64_t target) {
+  LockWord(control_->grower);
+  const uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
+  uint64_t from = target;
+  bool written = true;
+  if (GenerationOf(allocated) != generation.number) {
+    // Rotated: the file was cut at the end of its last record, so it holds
+    // end unless that cut failed.
+    written = generation.file.Size() >= end || generation.file.Grow(end);
+  } else if (OffsetOf(allocated) < target) {
+    from = OffsetOf(allocated);
+    written = WriteZeros(generation.file, from, target);
+    if (written) control_->allocated.store(Word(generation.number, target));
   }
-  const uint64_t granularity = platform::SharedFile::MapGranularity();
-  const uint64_t from = prepared_from / granularity * granularity;
-  const uint64_t to = target < map_length_ ? target : map_length_;
-  if (prepare_pages && current && generation.base != nullptr && from < to) {
-    platform::SharedFile::PrepareForWriting(generation.base + from, static_cast<size_t>(to - from));
-  }
-  return true;
+  UnlockWord(control_->grower);
+  if (!written) return std::nullopt;
+  return from;
 }
 
 void MappedTraceFile::Prepare(void* self) {
@@ -304,56 +359,93 @@ void MappedTraceFile::Prepare(void* self) {
     if (generation == nullptr) continue;
     const uint64_t state = file.control_->state.load(std::memory_order_acquire);
     const uint64_t allocated = file.control_->allocated.load(std::memory_order_acquire);
-    const uint64_t wanted = OffsetOf(state) + file.growth_step_;
+    const uint64_t wanted = std::min<uint64_t>(
+        RoundUp(OffsetOf(state) + file.growth_step_, file.growth_step_), file.map_length_);
     if (GenerationOf(state) == generation->number && (state & kRotating) == 0 &&
         GenerationOf(allocated) == generation->number && OffsetOf(allocated) < wanted) {
-      file.Extend(*generation, wanted, true);
+      // The grown part is the writers' at once; its pages are prepared
+      // after, so that a writer reaching it meanwhile faults in a page of
+      // its own instead of waiting.
+      const std::optional<uint64_t> from = file.Extend(*generation, wanted, wanted);
+      const uint64_t granularity = platform::SharedFile::MapGranularity();
+      const uint64_t first = from.value_or(wanted) / granularity * granularity;
+      if (generation->base != nullptr && first < wanted) {
+        platform::SharedFile::PrepareForWriting(generation->base + first,
+                                                static_cast<size_t>(wanted - first));
+      }
     }
     Unpin(generation);
   }
 }
 
+int MappedTraceFile::PinStripe() {
+  static std::atomic<unsigned> next_stripe{0};
+  thread_local const int stripe = static_cast<int>(next_stripe.fetch_add(1) % kPinStripes);
+  return stripe;
+}
+
+bool MappedTraceFile::Generation::Pinned() const {
+  for (const PinCount& count : pins) {
+    if (count.value.load() != 0) return true;
+  }
+  return false;
+}
+
 MappedTraceFile::Generation* MappedTraceFile::Pin(Generation* generation) {
   if (generation == nullptr) return nullptr;
-  // Paired with Retire: either it sees this writer, or this sees it retired.
-  generation->writers.fetch_add(1);
+  // Paired with retiring a slot (retired, then Pinned): either it sees this
+  // writer, or this sees it retired.
+  std::atomic<int>& count = generation->pins[PinStripe()].value;
+  count.fetch_add(1);
   if (generation->retired.load()) {
-    generation->writers.fetch_sub(1);
+    count.fetch_sub(1);
     return nullptr;
   }
   return generation;
 }
 
 void MappedTraceFile::Unpin(Generation* generation) {
-  if (generation != nullptr) generation->writers.fetch_sub(1, std::memory_order_release);
+  if (generation != nullptr) {
+    generation->pins[PinStripe()].value.fetch_sub(1, std::memory_order_release);
+  }
+}
+
+MappedTraceFile::Generation& MappedTraceFile::FreeSlot() {
+  for (Generation& generation : generations_) {
+    if (generation.retired.load() && generation.base == nullptr && !generation.file.is_open() &&
+        !generation.Pinned()) {
+      return generation;
+    }
+  }
+  return generations_.emplace_back();
 }
 
 MappedTraceFile::Generation* MappedTraceFile::PinGeneration(uint64_t number) {
   platform::LockHolder hold(generations_lock_);
   for (Generation& generation : generations_) {
-    if (generation.number == number) return Pin(&generation);
+    if (generation.number == number && !generation.retired.load()) return Pin(&generation);
   }
   // Only the file of the current generation is found under the name.
   const uint64_t state = control_->state.load(std::memory_order_acquire);
   if (GenerationOf(state) != number) return nullptr;
-  Generation& fresh = generations_.emplace_back();
+  Generation& fresh = FreeSlot();
   fresh.number = number;
   std::string error;
-  if (!fresh.file.Open(path_, &error) ||
-      fresh.file.Identity() != control_->file_identity.load()) {
-    fresh.retired.store(true);
+  if (!fresh.file.Open(path_, &error) || fresh.file.Identity() != control_->file_identity.load()) {
     Release(fresh);
     return nullptr;
   }
-  fresh.identity = fresh.file.Identity();
   fresh.base = static_cast<char*>(fresh.file.Map(0, map_length_));
+  fresh.retired.store(false);
+  // Published before the older generations are unmapped, which takes a
+  // while: the other writers go on meanwhile.
+  current_.store(&fresh, std::memory_order_release);
   // Older generations go once nobody writes into them.
   for (Generation& old : generations_) {
     if (&old == &fresh) continue;
     old.retired.store(true);
-    if (old.writers.load() == 0) Release(old);
+    if (!old.Pinned()) Release(old);
   }
-  current_.store(&fresh, std::memory_order_release);
   return Pin(&fresh);
 }
 
@@ -371,7 +463,17 @@ bool MappedTraceFile::WriteUnmapped(const Reservation& reservation, std::string_
     platform::SharedFile file;
     std::string error;
     if (!file.Open(name, &error) || file.Identity() != identity) return false;
-    return file.WriteAt(reservation.offset, record.data(), record.size());
+    // Under the grow lock, and the allocated end raised past the record, so
+    // that no zeros that grow the file later land on it.
+    LockWord(control_->grower);
+    const uint64_t end = reservation.offset + record.size();
+    const bool written = file.WriteAt(reservation.offset, record.data(), record.size());
+    const uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
+    if (written && GenerationOf(allocated) == reservation.generation && OffsetOf(allocated) < end) {
+      control_->allocated.store(Word(reservation.generation, end));
+    }
+    UnlockWord(control_->grower);
+    return written;
   }
   return false;
 }

@@ -12,10 +12,12 @@
 #ifndef VIRARUDI_MAPPED_TRACE_FILE_H_
 #define VIRARUDI_MAPPED_TRACE_FILE_H_
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,8 +28,8 @@ namespace virarudi {
 
 class MappedTraceFile {
  public:
-  // limit is below 2^40 (offsets carry 40 bits). Null with the reason in *error when path is no regular file or it or
-  // its control file cannot be opened and mapped.
+  // limit is below 2^40 (offsets carry 40 bits). Null with the reason in *error when path is no
+  // regular file or it or its control file cannot be opened and mapped.
   static std::unique_ptr<MappedTraceFile> Open(const std::string& path, uint64_t limit,
                                                std::string* error);
   ~MappedTraceFile();
@@ -41,14 +43,24 @@ class MappedTraceFile {
   struct Control;
 
  private:
-  // One file of the sequence <name>, renamed to <name>.1 at its end.
+  // Writers count themselves on one of several counters, each on a cache
+  // line of its own, so that threads on different cores do not pass one
+  // line back and forth for every record.
+  static constexpr int kPinStripes = 16;
+  struct alignas(64) PinCount {
+    std::atomic<int> value{0};
+  };
+  // One file of the sequence <name>, renamed to <name>.1 at its end. Its
+  // slot is used again for a later file once nobody pins it; slots are
+  // freed only with the whole object, as a writer may still hold one that
+  // it read before the slot was retired.
   struct Generation {
     uint64_t number = 0;
-    uint64_t identity = 0;
     libdevavu::platform::SharedFile file;
     char* base = nullptr;
-    std::atomic<int> writers{0};
-    std::atomic<bool> retired{false};
+    std::array<PinCount, kPinStripes> pins;
+    std::atomic<bool> retired{true};
+    bool Pinned() const;
   };
   struct Reservation {
     uint64_t generation;
@@ -62,7 +74,10 @@ class MappedTraceFile {
   void WaitForRotation(uint64_t state);
   void Rotate(uint64_t generation, uint64_t end);
   bool EnsureAllocated(Generation& generation, uint64_t end);
-  bool Extend(Generation& generation, uint64_t end, bool prepare_pages);
+  // Grows the generation's file with zeros to target (at least end), or
+  // makes sure it holds end when it was rotated meanwhile. Where the growth
+  // began (target when none was needed); null when the system refused.
+  std::optional<uint64_t> Extend(Generation& generation, uint64_t end, uint64_t target);
   // Wakes the preparing thread unless it has been asked already.
   void AskPreparer();
   // The thread that grows the file and prepares its pages ahead of the
@@ -70,9 +85,12 @@ class MappedTraceFile {
   static void Prepare(void* self);
   // A pinned generation keeps its mapping until it is unpinned; null when
   // it is retired (a newer file took its place in this process).
+  static int PinStripe();
   static Generation* Pin(Generation* generation);
   static void Unpin(Generation* generation);
   Generation* PinGeneration(uint64_t number);
+  // A retired slot that nobody pins, or a new one.
+  Generation& FreeSlot();
   void Release(Generation& generation);
   void AdoptAfterFork();
   bool WriteUnmapped(const Reservation& reservation, std::string_view record);

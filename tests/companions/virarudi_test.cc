@@ -172,6 +172,21 @@ TEST(LogFacilitiesTest, RecordsOfConcurrentThreadsStayWhole) {
   EXPECT_EQ(count, static_cast<size_t>(kThreads * kRecords));
 }
 
+// A crash after a rotation but before <name>.1 was cut to its text leaves it
+// the zeros it was grown by: the next first user cuts them.
+TEST(LogFacilitiesTest, FirstUserCutsThePreviousFileToItsText) {
+  const std::string path = std::string(std::getenv("QRXTRACEFILE")) + ".first";
+  std::ofstream(path + ".1", std::ios::binary) << "old\n" << std::string(4096, '\0');
+  EXPECT_EXIT(
+      {
+        SetEnvironmentValue("QRXTRACEFILE", path.c_str());
+        std::exit(WriteNumberedRecord(0, 0) ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EQ(std::filesystem::file_size(path + ".1"), 4u);
+  RemoveTraceFiles(path);
+}
+
 #ifndef _WIN32  // Windows has no fork: its processes cannot share the test's state.
 // A record whose call returned is in the file, whole, even when its process
 // is killed right after.
