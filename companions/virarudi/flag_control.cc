@@ -25,7 +25,7 @@ void FlagControl::Start() {
   const std::string where = platform::ControlFolder(folder_.c_str());
   std::string error;
   if (platform::PrepareControlFolder(where, &error)) path_ = platform::CreateControlFile(where, &error);
-  if (path_.empty() || !wake_.ok() || !thread_.Start(&FlagControl::Run, this)) {
+  if (path_.empty() || !watcher_.Start(&FlagControl::Poll, this, kPollMs)) {
     if (!folder_.empty()) {
       platform::WriteStandardError("virarudi: trace flags cannot be changed while running (" +
                                    error + ")\n");
@@ -39,51 +39,37 @@ void FlagControl::FollowFork() {
   if (fork_generation_.load(std::memory_order_relaxed) == platform::ForkGeneration()) return;
   platform::LockHolder hold(fork_lock_);
   if (fork_generation_.load(std::memory_order_relaxed) == platform::ForkGeneration()) return;
-  // The parent's thread does not exist here, and its file is the parent's.
-  thread_.ForgetAfterFork();
-  wake_.RenewAfterFork();
+  // The parent's file is the parent's; so is its thread, which the new one
+  // replaces.
   path_.clear();
   Start();
   fork_generation_.store(platform::ForkGeneration(), std::memory_order_relaxed);
 }
 
 FlagControl::~FlagControl() {
-  // A child of fork that made no request has neither the thread nor the
-  // file of its own.
-  if (fork_generation_.load(std::memory_order_relaxed) != platform::ForkGeneration()) {
-    thread_.ForgetAfterFork();
-    wake_.RenewAfterFork();
-  }
-  if (!thread_.started()) return;
-  stop_.store(true);
-  wake_.Set();
-  thread_.Join();
-  platform::RemoveFile(path_);
+  // A child of fork that made no request has no file of its own.
+  const bool own_file =
+      fork_generation_.load(std::memory_order_relaxed) == platform::ForkGeneration();
+  watcher_.Stop();
+  if (own_file && !path_.empty()) platform::RemoveFile(path_);
 }
 
-void FlagControl::Run(void* self) {
+void FlagControl::Poll(void* self) {
   auto& control = *static_cast<FlagControl*>(self);
-  while (!control.stop_.load()) {
-    control.Poll();
-    control.wake_.Wait(kPollMs);
-  }
-}
-
-void FlagControl::Poll() {
   std::string text;
-  if (!platform::ReadControlFile(path_, kLargestText, &text)) return;
+  if (!platform::ReadControlFile(control.path_, kLargestText, &text)) return;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   // Empty: nothing asked yet, or read between the writer's truncation and
   // its write.
-  if (text.empty() || text == applied_) return;
-  applied_ = text;
+  if (text.empty() || text == control.applied_) return;
+  control.applied_ = text;
   const TraceSettings changes = TraceSettings::Parse(text.c_str());
   if (!changes.error().empty()) {
     platform::WriteStandardError("virarudi: trace flags not changed: " + changes.error() + "\n");
     return;
   }
-  table_.Change(changes);
-  changed_.store(true, std::memory_order_relaxed);
+  control.table_.Change(changes);
+  control.changed_.store(true, std::memory_order_relaxed);
 }
 
 }  // namespace virarudi

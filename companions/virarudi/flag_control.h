@@ -10,6 +10,7 @@
 
 #include "component_table.h"
 #include "platform/platform.h"
+#include "platform/worker.h"
 
 namespace virarudi {
 
@@ -31,8 +32,7 @@ class FlagControl {
 
  private:
   void Start();
-  static void Run(void* self);
-  void Poll();
+  static void Poll(void* self);
 
   ComponentTable& table_;
   const std::string folder_;
@@ -40,10 +40,8 @@ class FlagControl {
   libdevavu::platform::RecursiveLock fork_lock_;
   std::string path_;
   std::string applied_;
-  std::atomic<bool> stop_{false};
   std::atomic<bool> changed_{false};
-  libdevavu::platform::AutoResetEvent wake_;
-  libdevavu::platform::Thread thread_;
+  libdevavu::platform::Worker watcher_;
 };
 
 }  // namespace virarudi

@@ -114,8 +114,7 @@ MappedTraceFile::MappedTraceFile(std::string path, uint64_t limit)
       map_length_(static_cast<size_t>(RoundUp(limit, platform::SharedFile::MapGranularity()))),
       growth_step_(RoundUp(limit < kLargestGrowthStep ? limit : kLargestGrowthStep,
                            platform::SharedFile::MapGranularity())),
-      fork_generation_(platform::ForkGeneration()),
-      prepare_fork_generation_(platform::ForkGeneration()) {}
+      fork_generation_(platform::ForkGeneration()) {}
 
 std::unique_ptr<MappedTraceFile> MappedTraceFile::Open(const std::string& path, uint64_t limit,
                                                        std::string* error) {
@@ -154,7 +153,7 @@ bool MappedTraceFile::SetUp(std::string* error) {
     const uint64_t magic = control_->magic.load();
     if (magic == kMagic) {
       // Without the thread, writers extend the file themselves.
-      if (prepare_wake_.ok()) prepare_thread_.Start(&MappedTraceFile::Prepare, this);
+      preparer_.Start(&MappedTraceFile::Prepare, this, kPreparePollMs);
       return true;
     }
     control_file_.Unlock();
@@ -186,14 +185,7 @@ bool MappedTraceFile::SetUpAsFirstUser(std::string* error) {
 }
 
 MappedTraceFile::~MappedTraceFile() {
-  if (prepare_fork_generation_ != platform::ForkGeneration()) {
-    prepare_thread_.ForgetAfterFork();
-    prepare_wake_.RenewAfterFork();
-  } else if (prepare_thread_.started()) {
-    prepare_stop_.store(true);
-    prepare_wake_.Set();
-    prepare_thread_.Join();
-  }
+  preparer_.Stop();
   for (Generation& generation : generations_) Release(generation);
   if (control_ == nullptr) return;
   // A child of fork that never wrote shares its parent's lock: leave it.
@@ -230,6 +222,9 @@ void MappedTraceFile::AdoptAfterFork() {
   platform::SharedFile own;
   std::string error;
   if (own.Open(path_ + ".ctl", &error) && own.LockShared()) control_file_.Swap(own);
+  // The parent's preparing thread is not in this process.
+  prepare_asked_.store(false);
+  preparer_.Start(&MappedTraceFile::Prepare, this, kPreparePollMs);
   fork_generation_ = platform::ForkGeneration();
 }
 
@@ -325,7 +320,7 @@ void MappedTraceFile::AskPreparer() {
   // The plain load first keeps the shared flag's cache line unwritten while
   // the thread has been asked already.
   if (!prepare_asked_.load(std::memory_order_relaxed) && !prepare_asked_.exchange(true)) {
-    prepare_wake_.Set();
+    preparer_.Wake();
   }
 }
 
@@ -351,31 +346,27 @@ std::optional<uint64_t> MappedTraceFile::Extend(Generation& generation, uint64_t
 
 void MappedTraceFile::Prepare(void* self) {
   auto& file = *static_cast<MappedTraceFile*>(self);
-  while (true) {
-    file.prepare_wake_.Wait(kPreparePollMs);
-    if (file.prepare_stop_.load()) return;
-    file.prepare_asked_.store(false);
-    Generation* generation = Pin(file.current_.load(std::memory_order_acquire));
-    if (generation == nullptr) continue;
-    const uint64_t state = file.control_->state.load(std::memory_order_acquire);
-    const uint64_t allocated = file.control_->allocated.load(std::memory_order_acquire);
-    const uint64_t wanted = std::min<uint64_t>(
-        RoundUp(OffsetOf(state) + file.growth_step_, file.growth_step_), file.map_length_);
-    if (GenerationOf(state) == generation->number && (state & kRotating) == 0 &&
-        GenerationOf(allocated) == generation->number && OffsetOf(allocated) < wanted) {
-      // The grown part is the writers' at once; its pages are prepared
-      // after, so that a writer reaching it meanwhile faults in a page of
-      // its own instead of waiting.
-      const std::optional<uint64_t> from = file.Extend(*generation, wanted, wanted);
-      const uint64_t granularity = platform::SharedFile::MapGranularity();
-      const uint64_t first = from.value_or(wanted) / granularity * granularity;
-      if (generation->base != nullptr && first < wanted) {
-        platform::SharedFile::PrepareForWriting(generation->base + first,
-                                                static_cast<size_t>(wanted - first));
-      }
+  file.prepare_asked_.store(false);
+  Generation* generation = Pin(file.current_.load(std::memory_order_acquire));
+  if (generation == nullptr) return;
+  const uint64_t state = file.control_->state.load(std::memory_order_acquire);
+  const uint64_t allocated = file.control_->allocated.load(std::memory_order_acquire);
+  const uint64_t wanted = std::min<uint64_t>(
+      RoundUp(OffsetOf(state) + file.growth_step_, file.growth_step_), file.map_length_);
+  if (GenerationOf(state) == generation->number && (state & kRotating) == 0 &&
+      GenerationOf(allocated) == generation->number && OffsetOf(allocated) < wanted) {
+    // The grown part is the writers' at once; its pages are prepared after,
+    // so that a writer reaching it meanwhile faults in a page of its own
+    // instead of waiting.
+    const std::optional<uint64_t> from = file.Extend(*generation, wanted, wanted);
+    const uint64_t granularity = platform::SharedFile::MapGranularity();
+    const uint64_t first = from.value_or(wanted) / granularity * granularity;
+    if (generation->base != nullptr && first < wanted) {
+      platform::SharedFile::PrepareForWriting(generation->base + first,
+                                              static_cast<size_t>(wanted - first));
     }
-    Unpin(generation);
   }
+  Unpin(generation);
 }
 
 int MappedTraceFile::PinStripe() {

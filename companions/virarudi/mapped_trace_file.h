@@ -23,6 +23,7 @@
 
 #include "platform/platform.h"
 #include "platform/trace_file.h"
+#include "platform/worker.h"
 
 namespace virarudi {
 
@@ -80,8 +81,8 @@ class MappedTraceFile {
   std::optional<uint64_t> Extend(Generation& generation, uint64_t end, uint64_t target);
   // Wakes the preparing thread unless it has been asked already.
   void AskPreparer();
-  // The thread that grows the file and prepares its pages ahead of the
-  // writers: the page work leaves the threads that trace.
+  // The work of the thread that grows the file and prepares its pages ahead
+  // of the writers: the page work leaves the threads that trace.
   static void Prepare(void* self);
   // A pinned generation keeps its mapping until it is unpinned; null when
   // it is retired (a newer file took its place in this process).
@@ -107,11 +108,8 @@ class MappedTraceFile {
   std::deque<Generation> generations_;
   std::atomic<Generation*> current_{nullptr};
 
-  const uint32_t prepare_fork_generation_;
   std::atomic<bool> prepare_asked_{false};
-  std::atomic<bool> prepare_stop_{false};
-  libdevavu::platform::AutoResetEvent prepare_wake_;
-  libdevavu::platform::Thread prepare_thread_;
+  libdevavu::platform::Worker preparer_;
 };
 
 }  // namespace virarudi
