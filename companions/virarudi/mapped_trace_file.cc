@@ -117,10 +117,14 @@ MappedTraceFile::MappedTraceFile(std::string path, uint64_t limit)
       fork_generation_(platform::ForkGeneration()) {}
 
 std::unique_ptr<MappedTraceFile> MappedTraceFile::Open(const std::string& path, uint64_t limit,
-                                                       std::string* error) {
+                                                       std::string* error, bool* shared) {
   std::unique_ptr<MappedTraceFile> file(new MappedTraceFile(path, limit));
-  if (!file->SetUp(error)) return nullptr;
-  return file;
+  *shared = false;
+  if (file->SetUp(error)) return file;
+  platform::SharedFile trace;
+  std::string ignored;
+  *shared = trace.Open(path, &ignored) && platform::IdentityOf(path + ".ctl") != 0;
+  return nullptr;
 }
 
 bool MappedTraceFile::SetUp(std::string* error) {

@@ -29,10 +29,13 @@ namespace virarudi {
 
 class MappedTraceFile {
  public:
-  // limit is below 2^40 (offsets carry 40 bits). Null with the reason in *error when path is no
-  // regular file or it or its control file cannot be opened and mapped.
+  // limit is below 2^40 (offsets carry 40 bits). Null with the reason in
+  // *error when path is no regular file or it or its control file cannot be
+  // opened and mapped, or the control file belongs to another version of
+  // this library; *shared then tells whether other processes may write path
+  // through their mappings (it is a regular file with a control file).
   static std::unique_ptr<MappedTraceFile> Open(const std::string& path, uint64_t limit,
-                                               std::string* error);
+                                               std::string* error, bool* shared);
   ~MappedTraceFile();
   MappedTraceFile(const MappedTraceFile&) = delete;
   MappedTraceFile& operator=(const MappedTraceFile&) = delete;

@@ -10,8 +10,11 @@ TraceWriter::TraceWriter(const char* path, uint64_t limit) {
     return;
   }
   std::string error;
-  mapped_ = MappedTraceFile::Open(path, limit, &error);
-  if (mapped_ == nullptr && !file_.Open(path, &error)) {
+  bool shared = false;
+  mapped_ = MappedTraceFile::Open(path, limit, &error, &shared);
+  // A file that others write through their mappings is not appended to: they
+  // would write over what is appended.
+  if (mapped_ == nullptr && (shared || !file_.Open(path, &error))) {
     libdevavu::platform::WriteStandardError("virarudi: cannot open the trace file QRXTRACEFILE=\"" +
                                             std::string(path) + "\" (" + error +
                                             "); records go to standard error\n");

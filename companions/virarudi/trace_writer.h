@@ -16,8 +16,8 @@ class TraceWriter {
   // Opens path for appending, limited to limit bytes; null means standard
   // error. A regular file is shared through a mapping; anything else (a
   // device, a pipe) takes one write per record and has no limit. A path
-  // that cannot be opened is reported on standard error, which takes its
-  // place.
+  // that cannot be opened or shared is reported on standard error, which
+  // takes its place.
   TraceWriter(const char* path, uint64_t limit);
 
   void Write(std::string_view record);

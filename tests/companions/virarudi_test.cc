@@ -187,6 +187,25 @@ TEST(LogFacilitiesTest, FirstUserCutsThePreviousFileToItsText) {
   RemoveTraceFiles(path);
 }
 
+// A control file of another version of the library: its writers may map the
+// file, so records go to standard error rather than among theirs.
+TEST(LogFacilitiesTest, ControlFileOfAnotherVersionIsLeftAlone) {
+  const std::string path = std::string(std::getenv("QRXTRACEFILE")) + ".other";
+  std::ofstream(path + ".ctl", std::ios::binary) << "QVRTRFT1" << std::string(4088, '\0');
+  libdevavu::platform::SharedFile in_use;
+  std::string error;
+  ASSERT_TRUE(in_use.Open(path + ".ctl", &error) && in_use.LockShared()) << error;
+  EXPECT_EXIT(
+      {
+        SetEnvironmentValue("QRXTRACEFILE", path.c_str());
+        std::exit(WriteNumberedRecord(0, 0) ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "in use by another version(.|\n)*CONCURRENT");
+  EXPECT_EQ(TextOf(path), "");
+  in_use.Close();
+  RemoveTraceFiles(path);
+}
+
 #ifndef _WIN32  // Windows has no fork: its processes cannot share the test's state.
 // A record whose call returned is in the file, whole, even when its process
 // is killed right after.
