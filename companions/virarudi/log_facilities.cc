@@ -90,7 +90,10 @@ int32_t Handle(uint32_t type, LogRequest& request) {
     case LOGREQ_ATTACH:
       return Attach(request.attach);
     case LOGREQ_TRACE:
-      if (TraceAskedFor()) Writer().Write(FormatTraceRecord(StampNow(), request.trace));
+      if (TraceAskedFor()) {
+        RecordRoom room;
+        Writer().Write(FormatTraceRecord(StampNow(), request.trace, room));
+      }
       return VIRARUDI_OK;
     case LOGREQ_ERROR:
       Writer().Write(FormatErrorRecord(StampNow(), request.error));

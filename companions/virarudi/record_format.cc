@@ -164,7 +164,8 @@ RecordStamp StampNow() {
   return RecordStamp{last_time, now.millis, libdevavu::platform::CurrentThreadId()};
 }
 
-std::string FormatTraceRecord(const RecordStamp& stamp, const LogTraceRequest& request) {
+std::string_view FormatTraceRecord(const RecordStamp& stamp, const LogTraceRequest& request,
+                                   RecordRoom& room) {
   const std::string_view name = OrDash(request.component_name);
   const std::string_view label = OrDash(request.label);
   std::string_view text = request.text != nullptr ? request.text : "";
@@ -173,10 +174,9 @@ std::string FormatTraceRecord(const RecordStamp& stamp, const LogTraceRequest& r
   const size_t length = request.data != nullptr ? static_cast<uint16_t>(request.length) : 0;
   const auto* data = static_cast<const uint8_t*>(request.data);
   // The hot record: written through a cursor into room for its longest form.
-  std::string out(kStampMax + name.size() + kNameColumns + label.size() + kLabelColumns +
-                      text.size() + 3 + DumpSize(length),
-                  '\0');
-  char* p = PutStamp(out.data(), stamp);
+  char* const start = room.Get(kStampMax + name.size() + kNameColumns + label.size() +
+                               kLabelColumns + text.size() + 3 + DumpSize(length));
+  char* p = PutStamp(start, stamp);
   p = PutPadded(p, name, kNameColumns);
   *p++ = ' ';
   if (request.text != nullptr) {
@@ -193,8 +193,7 @@ std::string FormatTraceRecord(const RecordStamp& stamp, const LogTraceRequest& r
     const size_t count = length - offset < kHexLineBytes ? length - offset : kHexLineBytes;
     p += FormatHexLine(data + offset, count, p);
   }
-  out.resize(static_cast<size_t>(p - out.data()));
-  return out;
+  return std::string_view(start, static_cast<size_t>(p - start));
 }
 
 std::string FormatErrorRecord(const RecordStamp& stamp, const LogErrorRequest& request) {

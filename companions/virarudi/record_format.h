@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "devavu.h"
 #include "platform/platform.h"
@@ -20,8 +21,25 @@ struct RecordStamp {
 
 RecordStamp StampNow();
 
-// The request's length word carries 16 bits; higher bits are not looked at.
-std::string FormatTraceRecord(const RecordStamp& stamp, const LogTraceRequest& request);
+// Room for one trace record: on the stack for the usual size, so that the
+// hot record takes no allocation, on the heap beyond it.
+class RecordRoom {
+ public:
+  char* Get(size_t size) {
+    if (size <= sizeof local_) return local_;
+    heap_.resize(size);
+    return heap_.data();
+  }
+
+ private:
+  char local_[1024];
+  std::string heap_;
+};
+
+// The record lies in room. The request's length word carries 16 bits;
+// higher bits are not looked at.
+std::string_view FormatTraceRecord(const RecordStamp& stamp, const LogTraceRequest& request,
+                                   RecordRoom& room);
 std::string FormatErrorRecord(const RecordStamp& stamp, const LogErrorRequest& request);
 std::string FormatAttachRecord(const RecordStamp& stamp, const char* component,
                                uint32_t error_id_base, uint8_t flags);

@@ -69,6 +69,7 @@ TEST(ComponentTableTest, SlotsInOrderOfFirstAttachForGood) {
 const RecordStamp kStamp{{2026, 12, 6, 3, 4, 5}, 23, 12345};
 const std::string kHeader = "2026-12-06 03:04:05.023 [12345] ";
 const char kData[] = "0123";
+const std::string kLongText(2000, 't');
 
 TEST(TraceRecordTest, Lines) {
   const struct {
@@ -84,13 +85,15 @@ TEST(TraceRecordTest, Lines) {
       {nullptr, nullptr, "t", nullptr, 0, "-        -            t\n"},
       {"X", "APP", "f", nullptr, 17, "APP      X            f\n"},
       {"X", "APP", "f", kData, 0, "APP      X            f\n"},
+      {"X", "APP", kLongText.c_str(), nullptr, 0, "APP      X            " + kLongText + "\n"},
       // Only the low 16 bits of the length word count.
       {"X", "APP", "f", kData, 0x10003,
        "APP      X            f\n    303132                                  < 012 >\n"},
   };
   for (const auto& c : cases) {
     const LogTraceRequest request{c.label, c.component, c.text, c.data, c.length};
-    EXPECT_EQ(FormatTraceRecord(kStamp, request), kHeader + c.record);
+    RecordRoom room;
+    EXPECT_EQ(FormatTraceRecord(kStamp, request, room), kHeader + c.record);
   }
 }
 
