@@ -24,12 +24,10 @@ DEVAVU_API void QXLogTrace(TraceAnchor* anchor, const char* label, const char* t
                            const void* data, uint16_t length) {
   if (libdevavu::frame::State().lib_unusable.load(std::memory_order_relaxed) != 0) return;
   if (anchor == nullptr || anchor->log_entry == nullptr) return;
-  LogRequest request{};
-  request.trace.label = label;
-  request.trace.component_name = anchor->component_name;
-  request.trace.text = text;
-  request.trace.data = data;
-  request.trace.length = length;
+  // Only the member that the trace library reads is set: zeroing the whole
+  // union cost a tenth of an enabled record.
+  LogRequest request;
+  request.trace = LogTraceRequest{label, anchor->component_name, text, data, length};
   anchor->log_entry(LOGREQ_TRACE, &request);
 }
 
