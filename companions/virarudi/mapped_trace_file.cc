@@ -22,9 +22,10 @@ constexpr size_t kControlSize = 4096;
 constexpr uint64_t kLargestGrowthStep = uint64_t{1} << 20;
 // What a writer that outran the preparing thread adds itself.
 constexpr uint64_t kWriterGrowthStep = uint64_t{1} << 16;
-// About a tenth of a second of yielding before a waiter asks whether the
-// process that rotates the file is still alive.
-constexpr int kSpinsBeforeTakeOver = 100000;
+// A waiter yields a few times, then sleeps between its looks; it asks about
+// every tenth of a second whether the process it waits for is still alive.
+constexpr uint32_t kYieldsBeforeSleeping = 16;
+constexpr uint32_t kTakeOverCheckMs = 100;
 // The preparing thread also looks without being asked, for writers in
 // other processes.
 constexpr uint32_t kPreparePollMs = 100;
@@ -37,15 +38,38 @@ uint64_t Word(uint64_t generation, uint64_t offset) {
 
 uint64_t RoundUp(uint64_t value, uint64_t step) { return (value + step - 1) / step * step; }
 
+// Waits for another thread or process. Sleeping after a few yields matters
+// when writers outnumber the processors: a yield may hand the processor
+// straight back to the waiter while the one it waits for stays preempted.
+class Waiter {
+ public:
+  void Pause() {
+    if (rounds_++ < kYieldsBeforeSleeping) {
+      platform::YieldProcessor();
+    } else {
+      platform::SleepBriefly();
+    }
+  }
+  // True about every tenth of a second of waiting.
+  bool TimeToCheck() {
+    if (platform::TickCount() - since_ < kTakeOverCheckMs) return false;
+    since_ = platform::TickCount();
+    return true;
+  }
+
+ private:
+  uint32_t rounds_ = 0;
+  uint32_t since_ = platform::TickCount();
+};
+
 // Takes a lock word of the control block for this process: waits while a
 // live process holds it, takes it from one that died holding it.
 void LockWord(std::atomic<uint32_t>& word) {
   const uint32_t self = platform::CurrentProcessId();
-  for (int spins = 1;; ++spins) {
+  for (Waiter waiter;; waiter.Pause()) {
     uint32_t holder = 0;
     if (word.compare_exchange_weak(holder, self, std::memory_order_acquire)) return;
-    platform::YieldProcessor();
-    if (spins % kSpinsBeforeTakeOver == 0 && holder != self && holder != 0 &&
+    if (waiter.TimeToCheck() && holder != self && holder != 0 &&
         !platform::ProcessMayExist(holder) &&
         word.compare_exchange_strong(holder, self, std::memory_order_acquire)) {
       return;
@@ -257,9 +281,8 @@ MappedTraceFile::Reservation MappedTraceFile::Reserve(uint64_t length) {
 }
 
 void MappedTraceFile::WaitForRotation(uint64_t state) {
-  for (int spins = 1; control_->state.load(std::memory_order_acquire) == state; ++spins) {
-    platform::YieldProcessor();
-    if (spins % kSpinsBeforeTakeOver != 0) continue;
+  for (Waiter waiter; control_->state.load(std::memory_order_acquire) == state; waiter.Pause()) {
+    if (!waiter.TimeToCheck()) continue;
     // A rotating process that died must not stop every other one.
     uint32_t rotator = control_->rotator.load();
     if ((rotator == 0 || !platform::ProcessMayExist(rotator)) &&
@@ -458,8 +481,11 @@ bool MappedTraceFile::WriteUnmapped(const Reservation& reservation, std::string_
     platform::SharedFile file;
     std::string error;
     if (!file.Open(name, &error) || file.Identity() != identity) return false;
-    // Under the grow lock, and the allocated end raised past the record, so
-    // that no zeros that grow the file later land on it.
+    // A record of the current file goes under the grow lock, and the
+    // allocated end is raised past it, so that no zeros that grow the file
+    // later land on it. An older file grows no more.
+    const bool current = GenerationOf(state) == reservation.generation;
+    if (!current) return file.WriteAt(reservation.offset, record.data(), record.size());
     LockWord(control_->grower);
     const uint64_t end = reservation.offset + record.size();
     const bool written = file.WriteAt(reservation.offset, record.data(), record.size());

@@ -76,6 +76,10 @@ uint32_t ForkGeneration();
 bool ProcessMayExist(uint32_t process_id);
 // Lets other threads run while this one waits for a short while.
 void YieldProcessor();
+// Sleeps a moment (about 50 microseconds where the system allows), for a
+// wait that yielding did not end: a thread that was preempted while holding
+// what others wait for gets the processor back.
+void SleepBriefly();
 
 }  // namespace libdevavu::platform
 

@@ -145,4 +145,9 @@ bool ProcessMayExist(uint32_t process_id) {
 
 void YieldProcessor() { ::sched_yield(); }
 
+void SleepBriefly() {
+  const timespec moment{0, 50 * 1000};
+  ::nanosleep(&moment, nullptr);
+}
+
 }  // namespace libdevavu::platform

@@ -163,4 +163,6 @@ bool ProcessMayExist(uint32_t process_id) {
 
 void YieldProcessor() { SwitchToThread(); }
 
+void SleepBriefly() { Sleep(1); }
+
 }  // namespace libdevavu::platform
