@@ -84,7 +84,10 @@ char zero_step[kLargestGrowthStep];
 
 // A file grows by writing zeros rather than by setting its size: the system
 // then makes its page cache in large pieces, about a quarter of the work of
-// filling a hole page by page through the mapping.
+// filling a hole page by page through the mapping. The blocks are allocated
+// first: a file system that allocates late would otherwise write all the
+// file's pending pages out when it is renamed at a rotation, holding up
+// every writer.
 bool WriteZeros(platform::SharedFile& file, uint64_t from, uint64_t to) {
   if (!file.Grow(to)) return false;
   for (uint64_t offset = from; offset < to; offset += sizeof zero_step) {
@@ -198,7 +201,8 @@ bool MappedTraceFile::SetUpAsFirstUser(std::string* error) {
   const uint64_t end = EndText(file);
   file.Truncate(end);
   platform::SharedFile previous;
-  if (platform::IdentityOf(path_ + ".1") != 0 && previous.Open(path_ + ".1", error)) {
+  std::string ignored;
+  if (platform::IdentityOf(path_ + ".1") != 0 && previous.Open(path_ + ".1", &ignored)) {
     previous.Truncate(EndText(previous));
   }
   const uint64_t generation = GenerationOf(control_->state.load());
