@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 #include "devavu.h"
 #include "platform/platform.h"
@@ -18,13 +19,8 @@ struct LibraryState {
   std::atomic<uint16_t> log_suppressed{0};
   std::atomic<uint16_t> init2_mode{0};
 
-  // Never destroyed, like the state itself: a call that comes while
-  // devavu_term runs waits for it or finds the library unusable.
-  platform::RecursiveLock lib_lock;
-  platform::RecursiveLock msg_lock;
-
-  // Before devavu_init, after devavu_term, or when a start failed.
-  bool Unusable() const { return init_pending.load() != 0 || lib_unusable.load() != 0; }
+  std::optional<platform::RecursiveLock> lib_lock;
+  std::optional<platform::RecursiveLock> msg_lock;
 };
 
 LibraryState& State();

@@ -28,11 +28,12 @@ extern "C" {
 
 DEVAVU_API int16_t devavu_init(void) {
   LibraryState& state = State();
-  libdevavu::platform::LockHolder hold(state.lib_lock);
   if (state.init_pending.load() == 0) return DV_OK;
   state.init_pending = 0;
 
   libdevavu::timer::CreateWakeupEvent();
+  state.lib_lock.emplace();
+  state.msg_lock.emplace();
 
   libdevavu::messages::Tables().msg_components = nullptr;
   libdevavu::messages::Tables().msg_pool_head = nullptr;
@@ -52,8 +53,10 @@ DEVAVU_API int16_t devavu_init(void) {
 
 DEVAVU_API int16_t devavu_init2(uint16_t mode) {
   LibraryState& state = State();
-  libdevavu::platform::LockHolder hold(state.lib_lock);
-  if (state.Unusable()) return DV_UNUSABLE;
+  // Without a lock the library was never started or has been terminated.
+  if (!state.lib_lock) return DV_UNUSABLE;
+  libdevavu::platform::LockHolder hold(*state.lib_lock);
+  if (state.lib_unusable.load() != 0) return DV_UNUSABLE;
   state.init2_mode = mode;
   libdevavu::trace::TraceOwn(&TraceAnchor::func_call_label, "devavu_init2");
   if (libdevavu::timer::StartTimerService() != 0) {
@@ -65,12 +68,8 @@ DEVAVU_API int16_t devavu_init2(uint16_t mode) {
 
 DEVAVU_API void devavu_term(void) {
   LibraryState& state = State();
-  {
-    // A call that holds the lock ends first; the ones after are refused.
-    libdevavu::platform::LockHolder hold(state.lib_lock);
-    state.lib_unusable = 1;
-    state.init_pending = 1;
-  }
+  state.lib_unusable = 1;
+  state.init_pending = 1;
   // The timer thread traces through the own anchor: it ends first.
   libdevavu::timer::StopTimerService();
 
@@ -80,12 +79,15 @@ DEVAVU_API void devavu_term(void) {
   own.own_attach_state = libdevavu::trace::kOwnNotTried;
 
   libdevavu::messages::FreeMsgCatalogue();
+
+  state.lib_lock.reset();
 }
 
 DEVAVU_API int16_t devavu(uint16_t request, uint8_t* out) {
   LibraryState& state = State();
-  libdevavu::platform::LockHolder hold(state.lib_lock);
-  if (state.Unusable()) return DV_UNUSABLE;
+  if (!state.lib_lock) return DV_UNUSABLE;
+  libdevavu::platform::LockHolder hold(*state.lib_lock);
+  if (state.lib_unusable.load() != 0) return DV_UNUSABLE;
   switch (request) {
     case 0:
       if (out != nullptr) {

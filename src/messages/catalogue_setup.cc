@@ -1,6 +1,7 @@
 // InitMsgCatalogue, LoadMsgLibraries and FreeMsgCatalogue: the component
 // descriptors from start-up to shutdown.
 #include <cstring>
+#include <optional>
 
 #include "devavu.h"
 #include "frame/heap.h"
@@ -99,7 +100,8 @@ uint16_t InitMsgCatalogue() {
 void FreeMsgCatalogue() {
   auto& state = frame::State();
   // A retrieval that is still running ends before its tables go.
-  platform::LockHolder hold(state.msg_lock);
+  std::optional<platform::LockHolder> hold;
+  if (state.msg_lock) hold.emplace(*state.msg_lock);
   for (int slot = 0; slot < kMsgSlots; ++slot) {
     if (Tables().msg_components != nullptr && Tables().msg_components[slot] != nullptr) {
       FreeComponent(Tables().msg_components[slot]);

@@ -69,7 +69,8 @@ char* RequestMessage(uint16_t comp_id, uint32_t msg_no, uint16_t insert_count,
                  const uintptr_t* inserts) {
   if (Refused()) return FallbackText();
   auto& state = frame::State();
-  platform::LockHolder hold(state.msg_lock);
+  if (!state.msg_lock) return FallbackText();
+  platform::LockHolder hold(*state.msg_lock);
   if (Refused() || Tables().msg_components == nullptr) return FallbackText();
 
   // The notes live until the end of this call, which formats them.

@@ -107,8 +107,9 @@ int32_t TimerRemove(const TimerRequest* request) {
 extern "C" DEVAVU_API int32_t QXTIMER(int32_t req_code, const TimerRequest* request) {
   using namespace libdevavu;
   frame::LibraryState& state = frame::State();
-  platform::LockHolder hold(state.lib_lock);
-  if (state.Unusable()) return QXTIMER_UNUSABLE;
+  if (!state.lib_lock) return QXTIMER_UNUSABLE;
+  platform::LockHolder hold(*state.lib_lock);
+  if (state.lib_unusable.load() != 0) return QXTIMER_UNUSABLE;
   if (trace::OwnTraceOn()) {
     timer::TraceRequest(trace::OwnText("%s(req_code = %d, %s)", "QXTIMER", req_code,
                                        trace::Address(request).text),

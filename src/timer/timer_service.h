@@ -13,9 +13,9 @@ void CreateWakeupEvent();
 // logged through the library's own anchor.
 int StartTimerService();
 
-// Called by devavu_term once the library is unusable: ends the timer thread
-// (waits for it unless called from one of its callbacks), frees every queued
-// timer and closes the wake-up event.
+// Called by devavu_term before lib_lock goes: ends the timer thread (waits
+// for it unless called from one of its callbacks), frees every queued timer
+// and closes the wake-up event.
 void StopTimerService();
 
 }  // namespace libdevavu::timer

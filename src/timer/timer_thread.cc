@@ -82,7 +82,7 @@ void ArmWakeup(TimerCB* cb, uint32_t now, uint32_t elapsed) {
 bool ScanTimers(TimerThreadControl* control) {
   frame::LibraryState& state = frame::State();
   TimerState& timers = Timers();
-  platform::RecursiveLock& lock = state.lib_lock;
+  platform::RecursiveLock& lock = *state.lib_lock;
   lock.Enter();
   if (platform::AutoResetEvent* event = Timers().timer_sem()) event->Reset();
   // One reading serves the whole scan, however long its callbacks take.
@@ -148,7 +148,7 @@ void TimerThrd(void* arg) {
   auto* control = static_cast<TimerThreadControl*>(arg);
   frame::LibraryState& state = frame::State();
   {
-    platform::LockHolder hold(state.lib_lock);
+    platform::LockHolder hold(*state.lib_lock);
     TraceOwn(&TraceAnchor::thread_start_label, "TimerThrd");
   }
   // Shutdown sets stop before it signals the event, and stop is tested

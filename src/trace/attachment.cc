@@ -3,6 +3,7 @@
 // with it on the first call of the process.
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
 #include "devavu.h"
 #include "frame/common_services.h"
@@ -80,9 +81,12 @@ int32_t AttachOwnAnchor() {
 // under lib_lock, so a caller that found it not tried waits for the first
 // one's outcome instead of attaching (and leaking) a second time. The timer
 // thread and QXTIMER trace through the own anchor holding the same lock, so
-// they never read it half made.
+// they never read it half made. Before devavu_init there is no lock; the claim alone
+// then keeps the attachment single.
 int32_t AttachOwnAnchorOnce() {
-  libdevavu::platform::LockHolder hold(libdevavu::frame::State().lib_lock);
+  auto& lock = libdevavu::frame::State().lib_lock;
+  std::optional<libdevavu::platform::LockHolder> hold;
+  if (lock) hold.emplace(*lock);
   uint8_t seen = libdevavu::trace::kOwnNotTried;
   if (libdevavu::trace::Own().own_attach_state.compare_exchange_strong(
           seen, libdevavu::trace::kOwnAttached)) {
