@@ -2,11 +2,14 @@
 // from the libraries' own directory.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "orvesvc.h"
 #include "platform/process.h"
+#include "support/test_thread.h"
 #include "txtcat.h"
 
 using libdevavu::platform::SetEnvironmentValue;
@@ -34,6 +37,31 @@ TEST(MessageSources, ReadByNumberOrIdentifierCutToTheSizeInOneLanguage) {
   EXPECT_EQ(GetMsgText("qrxmsg.dll", 0x0FFF0002, sizeof text, text), TXT_NO_MESSAGE) << "a set";
   EXPECT_EQ(GetMsgText("nosuch.dll", 0xCFFF0002, sizeof text, text), TXT_NO_LIBRARY);
   SetEnvironmentValue("LC_ALL", "C");
+}
+
+// Threads that each look up their first texts at the same moment open the
+// catalogues, and note the missing ones, one at a time.
+TEST(MessageSources, ThreadsOpenTheCataloguesAtOnce) {
+  SetEnvironmentValue("LC_ALL", "C");
+  SetEnvironmentValue("NLSPATH", nullptr);
+  std::atomic<int> ready{0};
+  std::atomic<int> wrong{0};
+  std::vector<TestThread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&ready, &wrong, t] {
+      for (++ready; ready.load() < 8;) {
+      }
+      char text[64];
+      const std::string missing = "missing" + std::to_string(t % 4) + ".dll";
+      if (GetMsgText("qrxmsg.dll", 0xCFFF0002, sizeof text, text) != TXT_FOUND ||
+          GetMsgText(missing.c_str(), 0xCFFF0002, sizeof text, text) != TXT_NO_LIBRARY ||
+          GetMsgText("qrxtrc.dll", 0xCFFF0036, sizeof text, text) != TXT_FOUND) {
+        ++wrong;
+      }
+    });
+  }
+  for (TestThread& thread : threads) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace
