@@ -52,8 +52,9 @@ class Waiter {
   }
   // True about every tenth of a second of waiting.
   bool TimeToCheck() {
-    if (platform::TickCount() - since_ < kTakeOverCheckMs) return false;
-    since_ = platform::TickCount();
+    const uint32_t now = platform::TickCount();
+    if (now - since_ < kTakeOverCheckMs) return false;
+    since_ = now;
     return true;
   }
 
@@ -146,17 +147,17 @@ MappedTraceFile::MappedTraceFile(std::string path, uint64_t limit)
 std::unique_ptr<MappedTraceFile> MappedTraceFile::Open(const std::string& path, uint64_t limit,
                                                        std::string* error, bool* shared) {
   std::unique_ptr<MappedTraceFile> file(new MappedTraceFile(path, limit));
-  *shared = false;
-  if (file->SetUp(error)) return file;
-  platform::SharedFile trace;
-  std::string ignored;
-  *shared = trace.Open(path, &ignored) && platform::IdentityOf(path + ".ctl") != 0;
-  return nullptr;
+  bool regular = false;
+  const bool set_up = file->SetUp(error, &regular);
+  *shared = !set_up && regular && platform::IdentityOf(path + ".ctl") != 0;
+  if (!set_up) return nullptr;
+  return file;
 }
 
-bool MappedTraceFile::SetUp(std::string* error) {
+bool MappedTraceFile::SetUp(std::string* error, bool* regular) {
   platform::SharedFile trace;
-  if (!trace.Open(path_, error)) return false;
+  *regular = trace.Open(path_, error);
+  if (!*regular) return false;
   trace.Close();
   if (!control_file_.Open(path_ + ".ctl", error)) {
     *error = path_ + ".ctl: " + *error;

@@ -72,7 +72,8 @@ class MappedTraceFile {
   };
 
   MappedTraceFile(std::string path, uint64_t limit);
-  bool SetUp(std::string* error);
+  // *regular: path could be opened as a regular file.
+  bool SetUp(std::string* error, bool* regular);
   bool SetUpAsFirstUser(std::string* error);
   Reservation Reserve(uint64_t length);
   void WaitForRotation(uint64_t state);
@@ -87,9 +88,10 @@ class MappedTraceFile {
   // The work of the thread that grows the file and prepares its pages ahead
   // of the writers: the page work leaves the threads that trace.
   static void Prepare(void* self);
+  // The pin counter of the calling thread.
+  static int PinStripe();
   // A pinned generation keeps its mapping until it is unpinned; null when
   // it is retired (a newer file took its place in this process).
-  static int PinStripe();
   static Generation* Pin(Generation* generation);
   static void Unpin(Generation* generation);
   Generation* PinGeneration(uint64_t number);
