@@ -175,7 +175,7 @@ TEST_F(AttachmentTest, ErrorAndItsTraceCopyGoOutIndependently) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.trace) << " " << int(c.log) << " " << c.mode);
-    fakes::TraceLib().requests.clear();
+    ClearRequests();
     uint8_t flags = c.trace;
     anchor_.trace_flags = &flags;
     fakes::TraceLib().error_answer = c.answer;

@@ -28,6 +28,11 @@ class LibraryTest : public ::testing::Test {
     return out;
   }
 
+  static void ClearRequests() {
+    libdevavu::platform::LockHolder hold(fakes::Lock());
+    fakes::TraceLib().requests.clear();
+  }
+
   static size_t RequestCount() {
     libdevavu::platform::LockHolder hold(fakes::Lock());
     size_t count = 0;
