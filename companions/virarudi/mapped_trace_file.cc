@@ -19,7 +19,12 @@ constexpr uint64_t kOffsetMask = (uint64_t{1} << kGenerationShift) - 1;
 constexpr uint64_t kGenerationMask = (uint64_t{1} << 23) - 1;
 constexpr uint64_t kMagic = 0x3254465254525651;  // "QVRTRFT2"
 constexpr size_t kControlSize = 4096;
-constexpr uint64_t kLargestGrowthStep = uint64_t{1} << 20;
+// The preparing thread keeps the file grown up to kLeadSteps steps ahead of
+// the writers, a step at a time under the grow lock: a writer that catches
+// up waits for one step at most, and the lead outlasts the few milliseconds
+// the thread may wait for a processor while writers outnumber them.
+constexpr uint64_t kLargestGrowthStep = uint64_t{1} << 18;
+constexpr uint64_t kLeadSteps = 16;
 // What a writer that outran the preparing thread adds itself.
 constexpr uint64_t kWriterGrowthStep = uint64_t{1} << 16;
 // A waiter yields a few times, then sleeps between its looks; it asks about
@@ -333,9 +338,9 @@ void MappedTraceFile::Rotate(uint64_t generation, uint64_t end) {
 bool MappedTraceFile::EnsureAllocated(Generation& generation, uint64_t end) {
   const uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
   if (GenerationOf(allocated) == generation.number && OffsetOf(allocated) >= end) {
-    // Within a step of the allocated end the preparing thread is asked to
-    // go ahead, so that writers seldom extend the file themselves.
-    if (OffsetOf(allocated) - end < growth_step_) AskPreparer();
+    // Once half the lead is used the preparing thread is asked to go on,
+    // so that writers seldom extend the file themselves.
+    if (OffsetOf(allocated) - end < kLeadSteps / 2 * growth_step_) AskPreparer();
     return true;
   }
   // A writer that outran the preparing thread adds a little alone and
@@ -381,21 +386,28 @@ void MappedTraceFile::Prepare(void* self) {
   file.prepare_asked_.store(false);
   Generation* generation = Pin(file.current_.load(std::memory_order_acquire));
   if (generation == nullptr) return;
-  const uint64_t state = file.control_->state.load(std::memory_order_acquire);
-  const uint64_t allocated = file.control_->allocated.load(std::memory_order_acquire);
-  const uint64_t wanted = std::min<uint64_t>(
-      RoundUp(OffsetOf(state) + file.growth_step_, file.growth_step_), file.map_length_);
-  if (GenerationOf(state) == generation->number && (state & kRotating) == 0 &&
-      GenerationOf(allocated) == generation->number && OffsetOf(allocated) < wanted) {
-    // The grown part is the writers' at once; its pages are prepared after,
-    // so that a writer reaching it meanwhile faults in a page of its own
+  const uint64_t step = file.growth_step_;
+  const uint64_t reserved = OffsetOf(file.control_->state.load(std::memory_order_acquire));
+  const uint64_t wanted =
+      std::min<uint64_t>(RoundUp(reserved + kLeadSteps * step, step), file.map_length_);
+  while (true) {
+    const uint64_t state = file.control_->state.load(std::memory_order_acquire);
+    const uint64_t allocated = file.control_->allocated.load(std::memory_order_acquire);
+    if (GenerationOf(state) != generation->number || (state & kRotating) != 0 ||
+        GenerationOf(allocated) != generation->number || OffsetOf(allocated) >= wanted) {
+      break;
+    }
+    // Each step is the writers' at once; its pages are prepared after, so
+    // that a writer reaching it meanwhile faults in a page of its own
     // instead of waiting.
-    const std::optional<uint64_t> from = file.Extend(*generation, wanted, wanted);
+    const uint64_t piece = std::min(RoundUp(OffsetOf(allocated) + 1, step), wanted);
+    const std::optional<uint64_t> from = file.Extend(*generation, piece, piece);
+    if (!from.has_value()) break;
     const uint64_t granularity = platform::SharedFile::MapGranularity();
-    const uint64_t first = from.value_or(wanted) / granularity * granularity;
-    if (generation->base != nullptr && first < wanted) {
+    const uint64_t first = *from / granularity * granularity;
+    if (generation->base != nullptr && first < piece) {
       platform::SharedFile::PrepareForWriting(generation->base + first,
-                                              static_cast<size_t>(wanted - first));
+                                              static_cast<size_t>(piece - first));
     }
   }
   Unpin(generation);
