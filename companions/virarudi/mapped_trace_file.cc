@@ -95,7 +95,7 @@ char zero_step[kLargestGrowthStep];
 // file's pending pages out when it is renamed at a rotation, holding up
 // every writer.
 bool WriteZeros(platform::SharedFile& file, uint64_t from, uint64_t to) {
-  if (!file.Grow(to)) return false;
+  if (!file.Grow(from, to)) return false;
   for (uint64_t offset = from; offset < to; offset += sizeof zero_step) {
     const uint64_t left = to - offset;
     if (!file.WriteAt(offset, zero_step, left < sizeof zero_step ? left : sizeof zero_step)) {
@@ -169,7 +169,7 @@ bool MappedTraceFile::SetUp(std::string* error, bool* regular) {
     return false;
   }
   void* mapped = nullptr;
-  if (!control_file_.Grow(kControlSize) ||
+  if (!control_file_.Grow(0, kControlSize) ||
       (mapped = control_file_.Map(0, kControlSize)) == nullptr) {
     *error = path_ + ".ctl cannot be mapped";
     return false;
@@ -370,7 +370,7 @@ std::optional<uint64_t> MappedTraceFile::Extend(Generation& generation, uint64_t
   if (GenerationOf(allocated) != generation.number) {
     // Rotated: the file was cut at the end of its last record, so it holds
     // end unless that cut failed.
-    written = generation.file.Size() >= end || generation.file.Grow(end);
+    written = generation.file.Size() >= end || generation.file.Grow(0, end);
   } else if (OffsetOf(allocated) < target) {
     from = OffsetOf(allocated);
     written = WriteZeros(generation.file, from, target);

@@ -31,10 +31,10 @@ class SharedFile {
 
   // The file's size now; 0 when it cannot be told.
   uint64_t Size() const;
-  // Makes the file at least size bytes long with its blocks allocated, so
-  // that a mapped write below size cannot fail for want of disk; never
-  // shrinks it.
-  bool Grow(uint64_t size);
+  // Makes the file at least to bytes long with the blocks from from to to
+  // allocated, so that a mapped write there cannot fail for want of disk;
+  // never shrinks it. from is below to.
+  bool Grow(uint64_t from, uint64_t to);
   bool Truncate(uint64_t size);
   // Writes size bytes at offset, for what is not mapped.
   bool WriteAt(uint64_t offset, const void* data, size_t size);

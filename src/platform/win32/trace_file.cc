@@ -71,9 +71,9 @@ uint64_t SharedFile::Size() const {
   return handle_ >= 0 && GetFileSizeEx(ToHandle(handle_), &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
 }
 
-bool SharedFile::Grow(uint64_t size) {
+bool SharedFile::Grow(uint64_t, uint64_t to) {
   // Windows allocates the blocks of a file's new end when it is set.
-  return Size() >= size || Truncate(size);
+  return Size() >= to || Truncate(to);
 }
 
 bool SharedFile::Truncate(uint64_t size) {
