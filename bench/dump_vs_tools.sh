@@ -10,7 +10,7 @@ set -euo pipefail
 
 qrx=${1:-build/bin/qrx}
 runs=${2:-5}
-[ -x "$qrx" ] || { echo "dump_vs_tools: no qrx at $qrx" >&2; exit 2; }
+[ -f "$qrx" ] && [ -x "$qrx" ] || { echo "dump_vs_tools: no qrx at $qrx" >&2; exit 2; }
 for tool in xxd hexdump; do
   command -v "$tool" > /dev/null || { echo "dump_vs_tools: $tool is missing" >&2; exit 2; }
 done
