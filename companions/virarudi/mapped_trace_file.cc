@@ -21,8 +21,10 @@ constexpr uint64_t kMagic = 0x3254465254525651;  // "QVRTRFT2"
 constexpr size_t kControlSize = 4096;
 // The preparing thread keeps the file grown up to kLeadSteps steps ahead of
 // the writers, a step at a time under the grow lock: a writer that catches
-// up waits for one step at most, and the lead outlasts the few milliseconds
-// the thread may wait for a processor while writers outnumber them.
+// up waits for one step at most, and the lead (4 MB) outlasts the few
+// milliseconds the thread spends waiting for a processor while writers
+// outnumber them, or dropping what a rotation left. (A longer lead made
+// more of the single calls slower: the thread's work ran beside them.)
 constexpr uint64_t kLargestGrowthStep = uint64_t{1} << 18;
 constexpr uint64_t kLeadSteps = 16;
 // What a writer that outran the preparing thread adds itself.
@@ -189,8 +191,7 @@ bool MappedTraceFile::SetUp(std::string* error, bool* regular) {
     }
     const uint64_t magic = control_->magic.load();
     if (magic == kMagic) {
-      // Without the thread, writers extend the file themselves.
-      preparer_.Start(&MappedTraceFile::Prepare, this, kPreparePollMs);
+      StartPreparer();
       return true;
     }
     control_file_.Unlock();
@@ -224,6 +225,8 @@ bool MappedTraceFile::SetUpAsFirstUser(std::string* error) {
 
 MappedTraceFile::~MappedTraceFile() {
   preparer_.Stop();
+  preparing_.store(false);
+  DropLeftovers();
   for (Generation& generation : generations_) Release(generation);
   if (control_ == nullptr) return;
   // A child of fork that never wrote shares its parent's lock: leave it.
@@ -247,9 +250,33 @@ MappedTraceFile::~MappedTraceFile() {
 }
 
 void MappedTraceFile::Release(Generation& generation) {
-  if (generation.base != nullptr) platform::SharedFile::Unmap(generation.base, map_length_);
+  Leave(std::move(generation.file), Leftovers::kNoCut, generation.base);
   generation.base = nullptr;
-  generation.file.Close();
+}
+
+void MappedTraceFile::Leave(platform::SharedFile file, uint64_t cut, char* mapping) {
+  {
+    platform::LockHolder hold(generations_lock_);
+    if (file.is_open()) leftovers_.files.emplace_back(std::move(file), cut);
+    if (mapping != nullptr) leftovers_.mappings.push_back(mapping);
+  }
+  if (preparing_.load()) {
+    AskPreparer();
+  } else {
+    DropLeftovers();
+  }
+}
+
+void MappedTraceFile::DropLeftovers() {
+  Leftovers taken;
+  {
+    platform::LockHolder hold(generations_lock_);
+    std::swap(taken, leftovers_);
+  }
+  for (auto& [file, cut] : taken.files) {
+    if (cut != Leftovers::kNoCut) file.Truncate(cut);
+  }
+  for (char* mapping : taken.mappings) platform::SharedFile::Unmap(mapping, map_length_);
 }
 
 void MappedTraceFile::AdoptAfterFork() {
@@ -262,8 +289,14 @@ void MappedTraceFile::AdoptAfterFork() {
   if (own.Open(path_ + ".ctl", &error) && own.LockShared()) control_file_.Swap(own);
   // The parent's preparing thread is not in this process.
   prepare_asked_.store(false);
-  preparer_.Start(&MappedTraceFile::Prepare, this, kPreparePollMs);
+  StartPreparer();
   fork_generation_ = platform::ForkGeneration();
+}
+
+void MappedTraceFile::StartPreparer() {
+  // Without the thread, writers extend the file themselves and drop what
+  // they leave at once.
+  preparing_.store(preparer_.Start(&MappedTraceFile::Prepare, this, kPreparePollMs));
 }
 
 MappedTraceFile::Reservation MappedTraceFile::Reserve(uint64_t length) {
@@ -310,7 +343,7 @@ void MappedTraceFile::Rotate(uint64_t generation, uint64_t end) {
   std::string error;
   platform::SharedFile old;
   // Held open over the rename, so that the system frees the replaced file's
-  // pages when this closes it, after the writers have gone on.
+  // pages when it is closed, after the writers have gone on.
   platform::SharedFile replaced;
   // Done already when a rotating process died after the rename.
   if (platform::IdentityOf(path_) == old_identity) {
@@ -332,7 +365,8 @@ void MappedTraceFile::Rotate(uint64_t generation, uint64_t end) {
   control_->state.store(Word(generation + 1, 0), std::memory_order_release);
   // The zeros the old file was grown by go once the writers have gone on; a
   // crash before leaves them to the next first user.
-  if (old.is_open()) old.Truncate(end);
+  Leave(std::move(replaced), Leftovers::kNoCut, nullptr);
+  Leave(std::move(old), end, nullptr);
 }
 
 bool MappedTraceFile::EnsureAllocated(Generation& generation, uint64_t end) {
@@ -384,15 +418,21 @@ std::optional<uint64_t> MappedTraceFile::Extend(Generation& generation, uint64_t
 void MappedTraceFile::Prepare(void* self) {
   auto& file = *static_cast<MappedTraceFile*>(self);
   file.prepare_asked_.store(false);
-  Generation* generation = Pin(file.current_.load(std::memory_order_acquire));
+  // Growing first: the writers may be waiting for it.
+  file.GrowAhead();
+  file.DropLeftovers();
+}
+
+void MappedTraceFile::GrowAhead() {
+  Generation* generation = Pin(current_.load(std::memory_order_acquire));
   if (generation == nullptr) return;
-  const uint64_t step = file.growth_step_;
-  const uint64_t reserved = OffsetOf(file.control_->state.load(std::memory_order_acquire));
+  const uint64_t step = growth_step_;
+  const uint64_t reserved = OffsetOf(control_->state.load(std::memory_order_acquire));
   const uint64_t wanted =
-      std::min<uint64_t>(RoundUp(reserved + kLeadSteps * step, step), file.map_length_);
+      std::min<uint64_t>(RoundUp(reserved + kLeadSteps * step, step), map_length_);
   while (true) {
-    const uint64_t state = file.control_->state.load(std::memory_order_acquire);
-    const uint64_t allocated = file.control_->allocated.load(std::memory_order_acquire);
+    const uint64_t state = control_->state.load(std::memory_order_acquire);
+    const uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
     if (GenerationOf(state) != generation->number || (state & kRotating) != 0 ||
         GenerationOf(allocated) != generation->number || OffsetOf(allocated) >= wanted) {
       break;
@@ -401,7 +441,7 @@ void MappedTraceFile::Prepare(void* self) {
     // that a writer reaching it meanwhile faults in a page of its own
     // instead of waiting.
     const uint64_t piece = std::min(RoundUp(OffsetOf(allocated) + 1, step), wanted);
-    const std::optional<uint64_t> from = file.Extend(*generation, piece, piece);
+    const std::optional<uint64_t> from = Extend(*generation, piece, piece);
     if (!from.has_value()) break;
     const uint64_t granularity = platform::SharedFile::MapGranularity();
     const uint64_t first = *from / granularity * granularity;

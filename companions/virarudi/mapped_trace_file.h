@@ -20,6 +20,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/trace_file.h"
@@ -70,6 +72,17 @@ class MappedTraceFile {
     uint64_t generation;
     uint64_t offset;
   };
+  // What a rotation leaves behind: the replaced <name>.1 to close (the
+  // system frees its pages and blocks then), the old file to cut to its
+  // text, the old mappings to drop. Each takes milliseconds, so the
+  // preparing thread does them and the rotating writer goes on. (A thread
+  // of their own would make three busy threads with one writer on two
+  // processors: the writer would wait for one.)
+  struct Leftovers {
+    static constexpr uint64_t kNoCut = ~uint64_t{0};
+    std::vector<std::pair<libdevavu::platform::SharedFile, uint64_t>> files;
+    std::vector<char*> mappings;
+  };
 
   MappedTraceFile(std::string path, uint64_t limit);
   // *regular: path could be opened as a regular file.
@@ -85,9 +98,18 @@ class MappedTraceFile {
   std::optional<uint64_t> Extend(Generation& generation, uint64_t end, uint64_t target);
   // Wakes the preparing thread unless it has been asked already.
   void AskPreparer();
+  // Leaves a file or a mapping (null: none) to the preparing thread.
+  void Leave(libdevavu::platform::SharedFile file, uint64_t cut, char* mapping);
+  // Closes, cuts and unmaps what was left; without a preparing thread the
+  // writer that left it does.
+  void DropLeftovers();
+  void StartPreparer();
   // The work of the thread that grows the file and prepares its pages ahead
-  // of the writers: the page work leaves the threads that trace.
+  // of the writers, then drops what rotations left: the page work leaves
+  // the threads that trace.
   static void Prepare(void* self);
+  // Grows the current file up to the lead ahead of the writers.
+  void GrowAhead();
   // The pin counter of the calling thread.
   static int PinStripe();
   // A pinned generation keeps its mapping until it is unpinned; null when
@@ -97,6 +119,8 @@ class MappedTraceFile {
   Generation* PinGeneration(uint64_t number);
   // A retired slot that nobody pins, or a new one.
   Generation& FreeSlot();
+  // Leaves the generation's file and mapping to be dropped; the slot is
+  // free at once.
   void Release(Generation& generation);
   void AdoptAfterFork();
   bool WriteUnmapped(const Reservation& reservation, std::string_view record);
@@ -109,12 +133,15 @@ class MappedTraceFile {
   libdevavu::platform::SharedFile control_file_;
   Control* control_ = nullptr;
 
+  // Also guards leftovers_.
   libdevavu::platform::RecursiveLock generations_lock_;
   std::deque<Generation> generations_;
   std::atomic<Generation*> current_{nullptr};
+  Leftovers leftovers_;
 
   std::atomic<bool> prepare_asked_{false};
   libdevavu::platform::Worker preparer_;
+  std::atomic<bool> preparing_{false};
 };
 
 }  // namespace virarudi

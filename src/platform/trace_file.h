@@ -19,6 +19,7 @@ class SharedFile {
   ~SharedFile();
   SharedFile(const SharedFile&) = delete;
   SharedFile& operator=(const SharedFile&) = delete;
+  SharedFile(SharedFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
 
   // Opens path for reading and writing, creating it (rw for the owner, read
   // for others, less what the process mask takes away). False with the

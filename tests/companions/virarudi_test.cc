@@ -223,9 +223,14 @@ TEST(LogFacilitiesTest, RecordsOfAKilledProcessAreWhole) {
   EXPECT_EQ(count, static_cast<size_t>(kRecords));
 }
 
+size_t OpenFiles() {
+  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+
 // Four processes write one trace file limited to 64K: the two files kept
-// (<name>.1, then <name>) stay within it and hold whole records, the last of
-// each writer without a gap.
+// (<name>.1, then <name>) stay within it, cut to their text, and hold whole
+// records, the last of each writer without a gap. What its rotations leave
+// (the replaced file, old mappings) a writer lets go while it runs.
 void FourWritersWithRotationAndExit(const std::string& path) {
   SetEnvironmentValue("QRXTRACEFILE", path.c_str());
   SetEnvironmentValue("QRXTRACEMAX", "64K");
@@ -233,19 +238,24 @@ void FourWritersWithRotationAndExit(const std::string& path) {
   constexpr int kRecords = 3000;
   for (int t = 0; t < kWriters; ++t) {
     if (fork() == 0) {
-      for (int s = 0; s < kRecords; ++s) {
+      if (!WriteNumberedRecord(t, 0)) _exit(1);
+      const size_t open = OpenFiles();
+      for (int s = 1; s < kRecords; ++s) {
         if (!WriteNumberedRecord(t, s)) _exit(1);
       }
-      std::exit(0);
+      for (int wait = 0; wait < 200 && OpenFiles() > open + 1; ++wait) SleepMs(10);
+      std::exit(OpenFiles() > open + 1 ? 2 : 0);
     }
   }
   std::string fault;
   for (int status = 0; wait(&status) > 0;) {
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fault = "a writer failed; ";
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fault = "a writer failed or kept files; ";
   }
   std::string text;
   for (const std::string& name : {path + ".1", path}) {
-    if (std::filesystem::file_size(name) > 64 * 1024) fault += name + " is over its limit; ";
+    const uint64_t size = std::filesystem::file_size(name);
+    if (size > 64 * 1024) fault += name + " is over its limit; ";
+    if (TextOf(name).size() != size) fault += name + " is not cut to its text; ";
     text += TextOf(name);
   }
   if (text.find('\0') != std::string::npos) fault += "a file has a hole; ";
