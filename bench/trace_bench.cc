@@ -2,10 +2,13 @@
 // through QXLogTrace into the trace library, each beside its baseline.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "devavu.h"
 
@@ -127,6 +130,48 @@ void BM_FprintfFlushedPerRecord(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FprintfFlushedPerRecord);
+
+// Times every call on its own and reports the spread: the longest calls
+// are those that meet a rotation of the trace file (every 64 MB).
+template <typename Call>
+void TimeEachCall(benchmark::State& state, Call call) {
+  std::vector<uint32_t> times;
+  times.reserve(static_cast<size_t>(state.max_iterations));
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    const auto took = std::chrono::steady_clock::now() - start;
+    times.push_back(static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(took).count()));
+  }
+  std::sort(times.begin(), times.end());
+  const auto at = [&](double share) {
+    return static_cast<double>(times[static_cast<size_t>(share * (times.size() - 1))]);
+  };
+  state.counters["p50_ns"] = at(0.5);
+  state.counters["p99_ns"] = at(0.99);
+  state.counters["p99.99_ns"] = at(0.9999);
+  state.counters["max_ns"] = at(1.0);
+}
+
+void BM_TraceRecordSpread(benchmark::State& state) {
+  TraceAnchor& anchor = Component().anchor();
+  TimeEachCall(state, [&] {
+    QXLogTrace(&anchor, anchor.func_call_label, "bench_record(1, 2)", kData, sizeof kData);
+  });
+}
+BENCHMARK(BM_TraceRecordSpread)->Iterations(4'000'000);
+
+// Baseline: the same spread of fprintf, flushed after each record.
+void BM_FprintfFlushedSpread(benchmark::State& state) {
+  std::FILE* out = std::fopen(Folder().File("fprintf-spread.trace").c_str(), "a");
+  TimeEachCall(state, [&] {
+    FprintRecord(out);
+    std::fflush(out);
+  });
+  std::fclose(out);
+}
+BENCHMARK(BM_FprintfFlushedSpread)->Iterations(1'000'000);
 
 #ifdef HAVE_SPDLOG
 // Baseline: spdlog's basic file sink, which buffers and so loses the lines
