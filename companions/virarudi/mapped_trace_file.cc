@@ -363,8 +363,9 @@ void MappedTraceFile::Rotate(uint64_t generation, uint64_t end) {
   UnlockWord(control_->grower);
   control_->rotator.store(0);
   control_->state.store(Word(generation + 1, 0), std::memory_order_release);
-  // The zeros the old file was grown by go once the writers have gone on; a
-  // crash before leaves them to the next first user.
+  // The replaced file's pages and blocks, and the zeros the old file was
+  // grown by, go once the writers have gone on; a crash before leaves the
+  // zeros to the next first user.
   Leave(std::move(replaced), Leftovers::kNoCut, nullptr);
   Leave(std::move(old), end, nullptr);
 }
@@ -426,10 +427,9 @@ void MappedTraceFile::Prepare(void* self) {
 void MappedTraceFile::GrowAhead() {
   Generation* generation = Pin(current_.load(std::memory_order_acquire));
   if (generation == nullptr) return;
-  const uint64_t step = growth_step_;
   const uint64_t reserved = OffsetOf(control_->state.load(std::memory_order_acquire));
-  const uint64_t wanted =
-      std::min<uint64_t>(RoundUp(reserved + kLeadSteps * step, step), map_length_);
+  const uint64_t wanted = std::min<uint64_t>(
+      RoundUp(reserved + kLeadSteps * growth_step_, growth_step_), map_length_);
   while (true) {
     const uint64_t state = control_->state.load(std::memory_order_acquire);
     const uint64_t allocated = control_->allocated.load(std::memory_order_acquire);
@@ -440,7 +440,7 @@ void MappedTraceFile::GrowAhead() {
     // Each step is the writers' at once; its pages are prepared after, so
     // that a writer reaching it meanwhile faults in a page of its own
     // instead of waiting.
-    const uint64_t piece = std::min(RoundUp(OffsetOf(allocated) + 1, step), wanted);
+    const uint64_t piece = std::min(RoundUp(OffsetOf(allocated) + 1, growth_step_), wanted);
     const std::optional<uint64_t> from = Extend(*generation, piece, piece);
     if (!from.has_value()) break;
     const uint64_t granularity = platform::SharedFile::MapGranularity();
