@@ -25,13 +25,15 @@ void FlagControl::Start() {
   const std::string where = platform::ControlFolder(folder_.c_str());
   std::string error;
   if (platform::PrepareControlFolder(where, &error)) path_ = platform::CreateControlFile(where, &error);
-  if (path_.empty() || !watcher_.Start(&FlagControl::Poll, this, kPollMs)) {
-    if (!folder_.empty()) {
-      platform::WriteStandardError("virarudi: trace flags cannot be changed while running (" +
-                                   error + ")\n");
-    }
-    if (!path_.empty()) platform::RemoveFile(path_);
+  if (!path_.empty()) {
+    if (watcher_.Start(&FlagControl::Poll, this, kPollMs)) return;
+    error = "no thread to watch " + path_ + " could be started";
+    platform::RemoveFile(path_);
     path_.clear();
+  }
+  if (!folder_.empty()) {
+    platform::WriteStandardError("virarudi: trace flags cannot be changed while running (" +
+                                 error + ")\n");
   }
 }
 
