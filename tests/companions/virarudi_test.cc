@@ -254,9 +254,10 @@ void FourWritersWithRotationAndExit(const std::string& path) {
   std::string text;
   for (const std::string& name : {path + ".1", path}) {
     const uint64_t size = std::filesystem::file_size(name);
+    const std::string kept = TextOf(name);
     if (size > 64 * 1024) fault += name + " is over its limit; ";
-    if (TextOf(name).size() != size) fault += name + " is not cut to its text; ";
-    text += TextOf(name);
+    if (kept.size() != size) fault += name + " is not cut to its text; ";
+    text += kept;
   }
   if (text.find('\0') != std::string::npos) fault += "a file has a hole; ";
   size_t count = 0;
